@@ -1,0 +1,43 @@
+# The project's entry points. `make test` and `make sandbox` are the two commands of
+# the README; each installs what is missing, configures, builds and runs.
+SHELL := /bin/bash
+.DEFAULT_GOAL := test
+SANDBOX_ARGS ?=
+# Compiler cache hits across clones and worktrees: paths relative to the checkout.
+export CCACHE_BASEDIR := $(CURDIR)
+export CCACHE_NOHASHDIR := 1
+
+.PHONY: deps test sandbox tsan asan bench ci format
+
+deps:
+	@scripts/install-deps.sh
+
+test: deps
+	cmake --preset default
+	cmake --build --preset default
+	ctest --preset default
+
+sandbox: deps
+	cmake --preset default
+	cmake --build --preset default --target renderctrl-sandbox
+	cd build/default/bin && ./renderctrl-sandbox --out "$(CURDIR)/out/sandbox" $(SANDBOX_ARGS)
+
+tsan: deps
+	cmake --preset tsan
+	cmake --build --preset tsan
+	ctest --preset tsan
+
+asan: deps
+	cmake --preset asan
+	cmake --build --preset asan
+	ctest --preset asan
+
+bench: deps
+	cmake --preset bench
+	cmake --build --preset bench
+	scripts/run-bench.sh build/bench/bin
+
+ci: test tsan asan
+
+format:
+	git ls-files '*.cpp' '*.h' '*.hpp' | xargs clang-format -i

@@ -1,0 +1,18 @@
+# Third-party packages. On the Windows cross build fmt, spdlog and msgpack-c are used
+# header-only from the Debian headers (see cmake/mingw-w64.cmake).
+if(CMAKE_CROSSCOMPILING)
+  include(${CMAKE_CURRENT_LIST_DIR}/QrcCrossDependencies.cmake)
+else()
+  find_package(fmt REQUIRED)
+  find_package(spdlog REQUIRED)
+  find_package(msgpack REQUIRED)
+  add_library(qrc_msgpack INTERFACE)
+  target_link_libraries(qrc_msgpack INTERFACE msgpackc-cxx)
+  target_compile_definitions(qrc_msgpack INTERFACE MSGPACK_NO_BOOST)
+  if(QRC_BUILD_TESTS)
+    find_package(GTest REQUIRED)
+  endif()
+  if(QRC_BUILD_BENCH)
+    find_package(benchmark REQUIRED)
+  endif()
+endif()

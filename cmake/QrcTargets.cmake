@@ -1,0 +1,20 @@
+# Settings shared by every target of this project.
+
+if(QRC_SANITIZE STREQUAL "thread")
+  set(QRC_SANITIZER_FLAGS -fsanitize=thread)
+elseif(QRC_SANITIZE STREQUAL "address")
+  set(QRC_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+elseif(NOT QRC_SANITIZE STREQUAL "")
+  message(FATAL_ERROR "QRC_SANITIZE must be thread, address or empty")
+endif()
+if(QRC_SANITIZER_FLAGS)
+  add_compile_options(${QRC_SANITIZER_FLAGS})
+  add_link_options(${QRC_SANITIZER_FLAGS})
+endif()
+
+# Our own code builds warning-free; third-party headers come in as system includes.
+# Designated initializers that leave fields at their defaults are intended.
+function(qrc_target_defaults target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror -Wno-missing-field-initializers)
+  set_target_properties(${target} PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+endfunction()

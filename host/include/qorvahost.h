@@ -1,0 +1,16 @@
+#pragma once
+// Every declaration of the host that the render control library compiles against.
+#include "qorvahost/iframesync.h"
+#include "qorvahost/ilinkmgr.h"
+#include "qorvahost/imediadispatchmgr.h"
+#include "qorvahost/imediamgr.h"
+#include "qorvahost/imediaoutputlayoutmgr.h"
+#include "qorvahost/ioutputmgr.h"
+#include "qorvahost/irenderfacade.h"
+#include "qorvahost/izqruntime.h"
+#include "qorvahost/jtspdlog.h"
+#include "qorvahost/qorvatypes.h"
+#include "qorvahost/tarseltypes.h"
+#include "qorvahost/tavcore.h"
+#include "qorvahost/zqcutils.h"
+#include "qorvahost/zqmediacore.h"

@@ -1,0 +1,26 @@
+#include "qorvasim/host.h"
+
+namespace qorva::sim {
+
+std::shared_ptr<SimRenderFacade> SimHost::addCard(const std::string& text) { return facade->addCard(text); }
+
+std::vector<tarsel::InputSourceItem>& SimHost::itemsOf(const std::string& cardText) { return _items[cardText]; }
+
+std::shared_ptr<SimPlayer> SimHost::addPlayer(const std::string& cardText, SimPlayer::Options options, uint64_t layerId,
+                                              uint32_t layerNumber) {
+    auto player = std::make_shared<SimPlayer>(options);
+    players.push_back(player);
+    tarsel::InputSourceItem item;
+    item.sharedPlayer = player;
+    item.name = options.name;
+    item.layerNumber = layerNumber;
+    item.scaleKey = options.name;
+    item.tapEnabled = true;
+    item.placements.push_back(tarsel::InputSourceEntry{layerId, 0.f, 0.f, 1920.f, 1080.f});
+    auto& items = itemsOf(cardText);
+    items.push_back(item);
+    mediaMgr.setInputSources(cardText, items);
+    return player;
+}
+
+}  // namespace qorva::sim

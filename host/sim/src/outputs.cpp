@@ -1,0 +1,27 @@
+#include "qorvasim/outputs.h"
+
+#include <fmt/format.h>
+
+namespace qorva::sim {
+
+void SimOutputMgr::startLayoutFade(const LayoutStartFadeParam& param) {
+    _calls.record(fmt::format("startLayoutFade({},{})", param.layoutId, param.durationMs));
+}
+
+void SimOutputMgr::stopLayoutFade(uint64_t layoutId) { _calls.record(fmt::format("stopLayoutFade({})", layoutId)); }
+
+void SimSenderMgr::updateSenderTexture(uint64_t key, uint64_t texture) {
+    ++_updates;
+    {
+        std::lock_guard lock(_mutex);
+        _last[key] = texture;
+    }
+    if (_recording) _calls.record(fmt::format("updateSenderTexture({},{})", key, texture));
+}
+
+std::map<uint64_t, uint64_t> SimSenderMgr::lastTextures() const {
+    std::lock_guard lock(_mutex);
+    return _last;
+}
+
+}  // namespace qorva::sim

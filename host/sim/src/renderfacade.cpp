@@ -1,0 +1,115 @@
+#include "qorvasim/renderfacade.h"
+
+#include <fmt/format.h>
+
+#include "qorvasim/picture.h"
+
+namespace qorva::sim {
+
+SimRenderFacade::SimRenderFacade(std::string cardText) : _cardText(std::move(cardText)) {}
+
+std::shared_ptr<SimRenderFacade> SimRenderFacade::addCard(const std::string& text) {
+    auto facade = std::make_shared<SimRenderFacade>(text);
+    std::lock_guard lock(_mutex);
+    _cards.push_back(facade);
+    return facade;
+}
+
+std::shared_ptr<SimRenderFacade> SimRenderFacade::card(const std::string& text) const {
+    std::lock_guard lock(_mutex);
+    for (const auto& c : _cards)
+        if (c->cardText() == text) return c;
+    return nullptr;
+}
+
+void SimRenderFacade::record(std::string call) {
+    if (_recording) _calls.record(std::move(call));
+}
+
+void SimRenderFacade::render() {
+    std::function<void()> hook;
+    {
+        std::lock_guard lock(_mutex);
+        hook = _renderHook;
+    }
+    if (hook) hook();
+    ++_renders;
+    record("render()");
+}
+
+void SimRenderFacade::scaleInto(const LayerFrameInfo& info, zq::mediacore::IFrame* target, int32_t width,
+                                int32_t height) {
+    if (!target || !info.frame) return;
+    const auto source = info.frame->kframe();
+    if (!source) return;
+    target->attachPicture(boxScale(*source, width, height));
+    target->setTime(info.frame->getTime());
+}
+
+void SimRenderFacade::scaleLayerFrame(LayerFrameInfo& info, zq::mediacore::IFrame* target, uint32_t width,
+                                      uint32_t height, const std::string& scaleKey, bool flag) {
+    ++_scales;
+    scaleInto(info, target, static_cast<int32_t>(width), static_cast<int32_t>(height));
+    record(fmt::format("scaleLayerFrame({},{},{},{},{})", info.layerId, width, height, scaleKey, flag));
+}
+
+void SimRenderFacade::catchLayerFrame(LayerFrameInfo& info) {
+    record(fmt::format("catchLayerFrame({})", info.layerId));
+}
+
+void SimRenderFacade::endFrame() {
+    ++_endFrames;
+    record("endFrame()");
+}
+
+void SimRenderFacade::scaleInputFrame(LayerFrameInfo& info, zq::mediacore::IFrame* target, int32_t width,
+                                      int32_t height, const std::string& scaleKey) {
+    ++_scales;
+    scaleInto(info, target, width, height);
+    record(fmt::format("scaleInputFrame({},{},{},{})", info.layerId, width, height, scaleKey));
+}
+
+void SimRenderFacade::endInputPass() {
+    ++_endInputPasses;
+    record("endInputPass()");
+}
+
+void SimRenderFacade::beginInputPass() { record("beginInputPass()"); }
+
+void SimRenderFacade::waitForVBlank() {
+    record("waitForVBlank()");
+    _vblank.wait();
+}
+
+void SimRenderFacade::setInputMediaActive(uint64_t mediaId, bool active) {
+    _calls.record(fmt::format("setInputMediaActive({},{})", mediaId, active));
+}
+
+void SimRenderFacade::getDisplayCards(std::vector<DisplayCardInfo>& out) {
+    std::lock_guard lock(_mutex);
+    uint32_t index = 0;
+    for (const auto& c : _cards) out.push_back(DisplayCardInfo{c->cardText(), index++});
+}
+
+void SimRenderFacade::getCardRenderFacade(std::weak_ptr<IRenderFacade>& out, const DisplayCardInfo& card) {
+    std::lock_guard lock(_mutex);
+    if (card.adapterIndex < _cards.size()) out = _cards[card.adapterIndex];
+}
+
+void SimRenderFacade::getOutputTextures(const std::string& cardName, std::map<uint64_t, uint64_t>& out) {
+    std::lock_guard lock(_mutex);
+    out = _textures;
+    record(fmt::format("getOutputTextures({})", cardName));
+}
+
+void SimRenderFacade::setOutputTextures(std::map<uint64_t, uint64_t> textures) {
+    std::lock_guard lock(_mutex);
+    _textures = std::move(textures);
+}
+
+void SimRenderFacade::setRenderHook(std::function<void()> hook) {
+    std::lock_guard lock(_mutex);
+    _renderHook = std::move(hook);
+}
+
+}  // namespace qorva::sim
