@@ -1,0 +1,6 @@
+#pragma once
+// Everything the render control library exports.
+#include "qorvarenderctrl/export.h"
+#include "qorvarenderctrl/iframesyncrenderctx.h"
+#include "qorvarenderctrl/irenderctrl.h"
+#include "qorvarenderctrl/renderctrlmgr.h"

@@ -1,0 +1,88 @@
+// One draw pass: players → layout manager → facade draw → output textures →
+// release of what the pass consumed → end of frame, with timing statistics and the
+// frame-rate count.
+#include "common/log.h"
+#include "common/platform.h"
+#include "renderctrl/renderctrl_impl.h"
+
+namespace qorva::mediadispatch {
+
+namespace {
+
+int64_t since(uint64_t later, uint64_t earlier) { return static_cast<int64_t>(later - earlier); }
+
+}  // namespace
+
+void RenderCtrl::Impl::updateFrameData(uint32_t syncValue) {
+    const uint64_t t0 = getLocalTimeMs();
+    getPlayersTime = orgthumbnailTime = renderFrameTime = updateFrameDataTime = mediaDataScaleTime = 0;
+    _pass = services();
+    const std::shared_ptr<IRenderFacade> facade = _pass._renderFacade.lock();
+    if (!facade) {
+        QRC_WARN("renderFacade is null.");
+        return;
+    }
+    std::vector<std::shared_ptr<IPlayer>> consumedPlayers;
+    std::vector<std::shared_ptr<IMeta>> thumbnailMetas;
+    updateFrameData(consumedPlayers, thumbnailMetas, syncValue);
+    const uint64_t t1 = getLocalTimeMs();
+    facade->render();
+    const uint64_t t2 = getLocalTimeMs();
+    updateOutputTexture();
+    const uint64_t t3 = getLocalTimeMs();
+    for (const auto& meta : thumbnailMetas) {
+        QRC_WARN("destroyOrgThumbnail RenderCtrl::updateFrameData end meta.id{}", meta->getId());
+        meta->destroyOrgThumbnail();
+    }
+    for (const auto& player : consumedPlayers) player->frameConsumed();
+    const uint64_t t4 = getLocalTimeMs();
+    facade->endFrame();
+    const uint64_t t5 = getLocalTimeMs();
+    if (since(t5, t0) > 10) {
+        QRC_INFO(
+            "draw time:{} update:{} draw:{} updateOutput:{} release:{} getPlayersTime:{} orgthumbnailTime:{} "
+            "renderFrameTime:{} updateFrameDataTime:{} mediaDataScaleTime:{} jumpScaleFrameCnt:{}",
+            since(t5, t0), since(t1, t0), since(t2, t1), since(t3, t2), since(t4, t3), getPlayersTime, orgthumbnailTime,
+            renderFrameTime, updateFrameDataTime, mediaDataScaleTime, jumpScaleFrameCnt);
+    }
+    updateScaleSkip();
+    if (_fps > 75) zqSleep(1);
+}
+
+// Called by the frame update after the layer size query. A second with N passes
+// leaves N-1 in _fps; the log line shows N. Returns whether this pass logs it.
+bool RenderCtrl::Impl::accountFrameRate() {
+    const int64_t now = renderctrl::platform::wallClockSeconds();
+    const auto elapsed = static_cast<uint64_t>(now - _lastFpsLogTime);
+    _fpsLogThisPass = elapsed >= 10;
+    if (_fpsLogThisPass) {
+        _lastFpsLogTime = now;
+        QRC_INFO("draw fps:{}", _fps + 1);
+    }
+    if (now != _fpsSecond) {
+        _fps = _fpsCount;
+        _fpsCount = 0;
+        _fpsSecond = now;
+        for (auto& state : _playerStates)
+            if (!state.scaled) state.rescale = true;
+    } else {
+        ++_fpsCount;
+    }
+    return _fpsLogThisPass;
+}
+
+// How many passes a player's tap scaling is skipped. A pass whose scaling took more
+// than 10 ms raises the count by one, up to 2, so that a slow scaler skips frames
+// instead of stalling the card; every 5 s without such a pass lowers it by one.
+void RenderCtrl::Impl::updateScaleSkip() {
+    const int64_t now = renderctrl::platform::wallClockSeconds();
+    if (mediaDataScaleTime > 10) {
+        jumpScaleFrameCnt = std::min<uint64_t>(jumpScaleFrameCnt + 1, 2);
+        _jumpScaleStamp = now;
+    } else if (jumpScaleFrameCnt != 0 && now - _jumpScaleStamp > 5) {
+        --jumpScaleFrameCnt;
+        _jumpScaleStamp = now;
+    }
+}
+
+}  // namespace qorva::mediadispatch

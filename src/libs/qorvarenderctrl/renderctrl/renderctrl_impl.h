@@ -1,0 +1,137 @@
+#pragma once
+// The state of a render controller and the operations of its draw pass.
+#include <atomic>
+#include <cstdint>
+#include <list>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "renderctrl/renderctrl.h"
+
+namespace qorva::mediadispatch {
+
+using qorva::mediaoutput::IMediaOutputLayoutMgr;
+using qorva::mediaoutput::IPhysicsOutputMgr;
+using qorva::mediaoutput::IRenderFacade;
+using qorva::mediaoutput::IVirtualSenderMgr;
+using qorva::mediaoutput::LayerFrameInfo;
+using qorva::mediaoutput::OutputLayerSize;
+using tarsel::InputSourceItem;
+using tarsel::IPlayer;
+using zq::mediacore::IFrame;
+using zq::mediacore::IMeta;
+
+// The frame data tap state of one player, kept from pass to pass.
+struct PlayerDrawState {
+    int32_t tapState = 0;
+    int64_t tapTime = 0;
+    uint64_t tapWidth = 0;
+    uint64_t tapHeight = 0;
+    int32_t skipCounter = 0;
+    bool scaled = true;
+    bool rescale = true;
+    uint64_t tapFps = 0;
+};
+
+class RenderCtrl::Impl : public std::enable_shared_from_this<Impl> {
+public:
+    // The host services. Setters replace them under _servicesMutex while a pass may
+    // run on another thread; a pass works on the copy it took at its start (_pass),
+    // so a replacement never races a running pass and costs the pass one lock.
+    struct Services {
+        std::weak_ptr<IMediaDispatchMgr> _mediaDispatchMgr;
+        tarsel::IMediaMgr* _mediaMgr = nullptr;
+        std::weak_ptr<IMediaOutputLayoutMgr> _layoutMgr;
+        std::weak_ptr<IPhysicsOutputMgr> _physicsOutputMgr;
+        std::weak_ptr<IRenderFacade> _renderFacade;
+        std::shared_ptr<const FrameDataCallBack> _frameDataCallBack;
+        tarsel::IZQRuntime* _zqRuntime = nullptr;
+        IVirtualSenderMgr* _senderMgr = nullptr;
+    };
+
+    explicit Impl(RenderCtrl* owner);
+
+    // Thread (renderloop.cpp).
+    void start();
+    void release();
+    void run();
+
+    // The draw pass (drawpass.cpp).
+    void updateFrameData(uint32_t syncValue);
+    bool accountFrameRate();
+    void updateScaleSkip();
+
+    // Frame update and the frame data tap (framedata.cpp).
+    void updateFrameData(std::vector<std::shared_ptr<IPlayer>>& consumedPlayers,
+                         std::vector<std::shared_ptr<IMeta>>& thumbnailMetas, uint32_t syncValue);
+
+    // Outputs, vertical blank and the output-side setters (output.cpp).
+    void updateOutputTexture();
+    void waitForVBlank();
+    bool queryLayerSizes(IMediaOutputLayoutMgr& layoutMgr);
+    void lookupLayerSize(uint64_t layerId, uint32_t layerNumber, uint32_t& width, uint32_t& height) const;
+    void setRenderFacade(std::weak_ptr<IRenderFacade> facade);
+    void setOutPutLayoutMgr(std::weak_ptr<IMediaOutputLayoutMgr> mgr);
+    void setPhysicsOutputMgr(std::weak_ptr<IPhysicsOutputMgr> mgr);
+    void setZQRuntime(tarsel::IZQRuntime* runtime);
+    void unsetZQRuntime();
+    void onRpcClientConnected(void* argument);
+    void onRpcClientDisconnect(void* argument);
+    void onVBlankUnavailable();
+
+    // Services (renderctrl.cpp).
+    Services services() const;
+    template <class Change>
+    void changeServices(Change&& change) {
+        std::lock_guard lock(_servicesMutex);
+        change(_services);
+    }
+    void setFrameDataCallBack(const FrameDataCallBack& callback);
+
+    RenderCtrl* const _owner;
+
+    mutable std::mutex _servicesMutex;
+    Services _services;
+    Services _pass;
+
+    std::mutex _threadMutex;
+    std::unique_ptr<std::thread> _thread;
+    std::atomic<bool> _running{true};
+    std::atomic<bool> _frameDataSwitch{true};
+    std::atomic<int32_t> _frameSyncCheckLayerIndex{-1};
+    std::atomic<bool> _linkState{false};
+    std::string _cardName;
+    std::atomic<bool> _frameSyncFlag{false};
+    std::atomic<bool> _editConnected{true};
+
+    // Frame-rate accounting, in wall-clock seconds.
+    int64_t _lastFpsLogTime;
+    int64_t _fpsSecond;
+    uint64_t _fps = 0;
+    uint64_t _fpsCount = 0;
+    bool _fpsLogThisPass = false;
+
+    // Statistics of the current pass, in milliseconds.
+    uint64_t getPlayersTime = 0;
+    uint64_t orgthumbnailTime = 0;
+    uint64_t renderFrameTime = 0;
+    uint64_t updateFrameDataTime = 0;
+    uint64_t mediaDataScaleTime = 0;
+
+    uint64_t jumpScaleFrameCnt = 0;
+    int64_t _jumpScaleStamp = 0;
+    std::atomic<double> _getFrameTime{0.0};
+    std::vector<PlayerDrawState> _playerStates;
+    std::list<OutputLayerSize> _layerSizes;
+    std::map<uint64_t, uint64_t> _outputTextures;
+    std::atomic<bool> _vblankUnavailable{false};
+    bool _minSizeExempt = true;
+    std::atomic<double> _lastGetFrameTime{0.0};
+    std::atomic<double> _lastFrameTime{0.0};
+};
+
+}  // namespace qorva::mediadispatch

@@ -1,0 +1,38 @@
+// The render thread: started by start(), stopped and joined by release(), never
+// detached. Its body repeats a draw pass and a vertical-blank wait.
+#include "common/log.h"
+#include "renderctrl/renderctrl_impl.h"
+
+namespace qorva::mediadispatch {
+
+void RenderCtrl::Impl::start() {
+    std::lock_guard lock(_threadMutex);
+    _running = true;
+    if (!_thread) _thread = std::make_unique<std::thread>(&Impl::run, this);
+}
+
+// Returns after the pass and the wait in progress: the loop tests the flag between
+// them. Joining from the render thread itself throws resource_deadlock_would_occur.
+void RenderCtrl::Impl::release() {
+    std::lock_guard lock(_threadMutex);
+    _running = false;
+    if (_thread && _thread->joinable()) _thread->join();
+    _thread.reset();
+}
+
+void RenderCtrl::Impl::run() {
+    QRC_INFO("Render Ctrl Thread started.");
+    // The thread keeps the card's facade alive for its whole life.
+    const std::shared_ptr<IRenderFacade> facade = services()._renderFacade.lock();
+    if (!facade) {
+        QRC_INFO("renderFacade is null.");
+        return;
+    }
+    while (_running) {
+        _owner->updateFrameData(0);
+        _owner->waitForVBlank();
+    }
+    QRC_INFO("Render Ctrl Thread stoped.");
+}
+
+}  // namespace qorva::mediadispatch

@@ -1,0 +1,31 @@
+#pragma once
+// The sandbox's scenario: a simulated host with display cards and players, driven by
+// the render control library the way a host wires it.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sandbox {
+
+struct Options {
+    double seconds = 3.0;
+    std::string out = "out/sandbox";
+};
+
+struct CardReport {
+    std::string card;
+    uint64_t renders = 0;
+    uint64_t endFrames = 0;
+    uint64_t vblankWaits = 0;
+    uint64_t missedVBlanks = 0;
+};
+
+struct Report {
+    double seconds = 0.0;
+    std::vector<CardReport> cards;
+};
+
+Report runScenario(const Options& options);
+void printReport(const Report& report);
+
+}  // namespace sandbox

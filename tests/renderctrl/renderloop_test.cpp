@@ -1,0 +1,261 @@
+// The render controller's thread and draw pass.
+#include <atomic>
+#include <future>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "common/log.h"
+#include "qorvasim/host.h"
+#include "renderctrl/renderctrl.h"
+#include "support/clocks.h"
+#include "support/logcapture.h"
+
+namespace qorva::mediadispatch {
+namespace {
+
+using namespace std::chrono_literals;
+using renderctrl::log::Info;
+using renderctrl::log::Warn;
+
+constexpr const char* kCard = "#0(Test Card)";
+
+class RenderLoop : public ::testing::Test {
+protected:
+    void SetUp() override {
+        card->vblank().setManual(true);
+        ctrl->setCardName(kCard);
+        ctrl->setRenderFacade(card);
+    }
+    void TearDown() override {
+        card->vblank().open();
+        ctrl.reset();
+    }
+    void wire() {
+        ctrl->setOutPutLayoutMgr(host.layoutMgr);
+        ctrl->setMediaMgr(&host.mediaMgr);
+        ctrl->setZQRuntime(&host.runtime);
+        ctrl->setSenderMgr(&host.senderMgr);
+    }
+    // With the thread blocked in a vertical-blank wait: runs release() on another
+    // thread and, once the loop flag is down, lets that one wait return.
+    void releaseWithOneStep() {
+        auto released = std::async(std::launch::async, [this] { ctrl->release(); });
+        while (ctrl->isRunning()) std::this_thread::yield();
+        card->vblank().step();
+        ASSERT_EQ(released.wait_for(5s), std::future_status::ready);
+    }
+
+    qrc::test::LogCapture log;
+    qrc::test::ManualClocks clocks{1000};
+    sim::SimHost host;
+    std::shared_ptr<sim::SimRenderFacade> card = host.addCard(kCard);
+    std::unique_ptr<RenderCtrl> ctrl = std::make_unique<RenderCtrl>();
+};
+
+TEST_F(RenderLoop, APassDrawsSendsTexturesInKeyOrderAndEndsTheFrame) {
+    wire();
+    card->setRecording(true);
+    host.senderMgr.setRecording(true);
+    card->setOutputTextures({{3, 30}, {1, 10}, {2, 0}});
+    ctrl->updateFrameData(0);
+    EXPECT_EQ(card->calls().calls(),
+              (std::vector<std::string>{"render()", "getOutputTextures(#0(Test Card))", "endFrame()"}));
+    EXPECT_EQ(host.senderMgr.calls().calls(),
+              (std::vector<std::string>{"updateSenderTexture(1,10)", "updateSenderTexture(3,30)"}));
+    EXPECT_EQ(host.layoutMgr->layerSizeQueries(kCard), 1u);
+}
+
+TEST_F(RenderLoop, APassWithoutServicesStillDrawsAndEndsTheFrame) {
+    ctrl->updateFrameData(0);
+    EXPECT_EQ(card->renders(), 1u);
+    EXPECT_EQ(card->endFrames(), 1u);
+    EXPECT_TRUE(log.contains(Warn, "layoutMgrSharedPtr is null."));
+    ctrl->setOutPutLayoutMgr(host.layoutMgr);
+    ctrl->updateFrameData(0);
+    EXPECT_TRUE(log.contains(Info, "_mediaMgr is null."));
+    EXPECT_EQ(host.senderMgr.updates(), 0u);
+}
+
+TEST_F(RenderLoop, APassWithoutAFacadeOnlyWarns) {
+    RenderCtrl bare;
+    bare.setOutPutLayoutMgr(host.layoutMgr);
+    bare.setMediaMgr(&host.mediaMgr);
+    bare.updateFrameData(0);
+    EXPECT_EQ(log.messages(), std::vector<std::string>{"renderFacade is null."});
+    EXPECT_EQ(host.layoutMgr->layerSizeQueries(""), 0u);
+}
+
+struct StatisticsCase {
+    uint64_t passMs;
+    bool logged;
+};
+
+class Statistics : public RenderLoop, public ::testing::WithParamInterface<StatisticsCase> {};
+
+TEST_P(Statistics, AreLoggedOnlyForPassesLongerThan10Ms) {
+    wire();
+    card->setRenderHook([&] { clocks.advanceMs(GetParam().passMs); });
+    ctrl->updateFrameData(0);
+    const std::string line = fmt::format(
+        "draw time:{0} update:0 draw:{0} updateOutput:0 release:0 getPlayersTime:0 orgthumbnailTime:0 "
+        "renderFrameTime:0 updateFrameDataTime:0 mediaDataScaleTime:0 jumpScaleFrameCnt:0",
+        GetParam().passMs);
+    EXPECT_EQ(log.contains(Info, line), GetParam().logged);
+    EXPECT_EQ(log.size(), GetParam().logged ? 1u : 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Boundary, Statistics,
+                         ::testing::Values(StatisticsCase{10, false}, StatisticsCase{11, true},
+                                           StatisticsCase{0, false}));
+
+TEST_F(RenderLoop, TheFirstFrameRateLineComesTenSecondsAfterConstruction) {
+    RenderCtrl counted;
+    counted.setCardName(kCard);
+    counted.setRenderFacade(card);
+    counted.setOutPutLayoutMgr(host.layoutMgr);
+    counted.setMediaMgr(&host.mediaMgr);
+    auto passesAt = [&](int64_t second, int passes) {
+        clocks.setWallSeconds(second);
+        for (int i = 0; i < passes; ++i) counted.updateFrameData(0);
+    };
+    passesAt(1000, 2);
+    passesAt(1008, 4);  // four passes in this second...
+    passesAt(1009, 1);
+    EXPECT_EQ(log.count(Info, "draw fps:4"), 0u);
+    passesAt(1010, 1);  // ...are what the line reports
+    EXPECT_EQ(log.count(Info, "draw fps:4"), 1u);
+    passesAt(1019, 3);
+    EXPECT_EQ(log.size(), 1u);
+    passesAt(1020, 1);
+    EXPECT_EQ(log.size(), 2u);
+}
+
+std::atomic<int> oneMsSleeps{0};
+
+struct SleepCase {
+    int passesInSecond;
+    int sleeps;
+};
+
+class FastCard : public RenderLoop, public ::testing::WithParamInterface<SleepCase> {};
+
+TEST_P(FastCard, SleepsOneMsAfterEachPassWhenTheLastSecondHadMoreThan76) {
+    RenderCtrl fast;
+    fast.setRenderFacade(card);
+    fast.setOutPutLayoutMgr(host.layoutMgr);
+    fast.setMediaMgr(&host.mediaMgr);
+    oneMsSleeps = 0;
+    zqcutils::control::setSleepHook([](unsigned ms) { oneMsSleeps += ms == 1 ? 1 : 0; });
+    clocks.setWallSeconds(1001);
+    for (int i = 0; i < GetParam().passesInSecond; ++i) fast.updateFrameData(0);
+    EXPECT_EQ(oneMsSleeps.load(), 0);
+    clocks.setWallSeconds(1002);
+    fast.updateFrameData(0);
+    zqcutils::control::setSleepHook(nullptr);
+    EXPECT_EQ(oneMsSleeps.load(), GetParam().sleeps);
+}
+
+INSTANTIATE_TEST_SUITE_P(Boundary, FastCard, ::testing::Values(SleepCase{77, 1}, SleepCase{76, 0}));
+
+TEST_F(RenderLoop, ReleaseReturnsAfterThePassAndWaitInProgress) {
+    ctrl->start();
+    ASSERT_TRUE(card->vblank().awaitWait(1));
+    EXPECT_TRUE(log.contains(Info, "Render Ctrl Thread started."));
+    const uint64_t before = card->renders();
+    releaseWithOneStep();
+    EXPECT_EQ(card->renders(), before);
+    EXPECT_EQ(log.count(Info, "Render Ctrl Thread stoped."), 1u);
+
+    const size_t lines = log.size();
+    ctrl->release();  // a second release does nothing
+    EXPECT_EQ(log.size(), lines);
+
+    ctrl->start();  // and a later start runs a new thread
+    ASSERT_TRUE(card->vblank().awaitWait(2));
+    releaseWithOneStep();
+    EXPECT_EQ(log.count(Info, "Render Ctrl Thread stoped."), 2u);
+}
+
+TEST_F(RenderLoop, ReleaseWithoutAThreadOnlyClearsTheFlag) {
+    ctrl->release();
+    EXPECT_EQ(log.size(), 0u);
+    EXPECT_EQ(card->renders(), 0u);
+}
+
+TEST_F(RenderLoop, AThreadWithoutAFacadeEndsAtOnce) {
+    RenderCtrl orphan;
+    orphan.setRenderFacade(std::weak_ptr<qorva::mediaoutput::IRenderFacade>());
+    orphan.start();
+    ASSERT_TRUE(log.waitFor(Info, "renderFacade is null."));
+    orphan.release();
+    EXPECT_EQ(log.messages(), (std::vector<std::string>{"Render Ctrl Thread started.", "renderFacade is null."}));
+}
+
+TEST_F(RenderLoop, TheThreadKeepsItsFacadeWhenTheHostDropsIt) {
+    auto own = std::make_shared<sim::SimRenderFacade>("#1(Own)");
+    own->vblank().setManual(true);
+    sim::SimRenderFacade* raw = own.get();
+    RenderCtrl kept;
+    kept.setRenderFacade(own);
+    kept.start();
+    ASSERT_TRUE(raw->vblank().awaitWait(1));
+    own.reset();
+    raw->vblank().step();
+    ASSERT_TRUE(raw->vblank().awaitWait(2));
+    EXPECT_EQ(raw->renders(), 2u);
+    EXPECT_FALSE(log.contains(Warn, "renderFacade is null."));
+    raw->vblank().open();
+}
+
+TEST_F(RenderLoop, AnEmptyTapStopsTheThreadBeforeTheTapGoes) {
+    ctrl->setFrameDataCallBack([](const qorva::MediaInfo&, const zq::mediacore::IFrame*) {});
+    ctrl->start();
+    ASSERT_TRUE(card->vblank().awaitWait(1));
+    auto cleared = std::async(std::launch::async, [this] { ctrl->setFrameDataCallBack({}); });
+    while (cleared.wait_for(1ms) != std::future_status::ready) card->vblank().step();
+    EXPECT_EQ(log.count(Info, "Render Ctrl Thread stoped."), 1u);
+}
+
+TEST_F(RenderLoop, DestroyingTheControllerJoinsItsThread) {
+    ctrl->start();
+    ASSERT_TRUE(card->vblank().awaitWait(1));
+    card->vblank().open();
+    ctrl.reset();
+    EXPECT_EQ(log.count(Info, "Render Ctrl Thread stoped."), 1u);
+}
+
+// Setters replace services while passes run on the render thread; under
+// ThreadSanitizer this proves the replacement is race-free.
+TEST_F(RenderLoop, SettersRaceNoPass) {
+    card->vblank().open();
+    ctrl->start();
+    auto spare = std::make_shared<sim::SimLayoutMgr>();
+    // At least 300 replacements, and on until the thread has made a few passes.
+    for (int i = 0; i < 300 || (card->renders() < 20 && i < 10'000'000); ++i) {
+        const bool on = i % 2 == 0;
+        ctrl->setOutPutLayoutMgr(on ? std::weak_ptr<qorva::mediaoutput::IMediaOutputLayoutMgr>(host.layoutMgr)
+                                    : std::weak_ptr<qorva::mediaoutput::IMediaOutputLayoutMgr>(spare));
+        if (on) {
+            ctrl->setMediaMgr(&host.mediaMgr);
+            ctrl->setMediaDispatchMgr(host.dispatchMgr);
+        } else {
+            ctrl->unsetMediaMgr();
+            ctrl->unsetMediaDispatchMgr();
+        }
+        ctrl->setSenderMgr(on ? &host.senderMgr : nullptr);
+        ctrl->setFrameDataCallBack([](const qorva::MediaInfo&, const zq::mediacore::IFrame*) {});
+        ctrl->setFrameDataSwitch(on);
+        ctrl->setLinkState(!on);
+        ctrl->setFrameSyncFlag(on);
+        ctrl->setFrameSyncCheckLayerIndex(i);
+        ctrl->updateGetFrameTime(i * 0.02);
+        double frameTime = 0, getFrameTime = 0;
+        ctrl->getFrameTimes(frameTime, getFrameTime);
+    }
+    ctrl->release();
+    EXPECT_GT(card->renders(), 0u);
+}
+
+}  // namespace
+}  // namespace qorva::mediadispatch
