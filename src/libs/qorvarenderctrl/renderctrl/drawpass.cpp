@@ -47,6 +47,7 @@ void RenderCtrl::Impl::updateFrameData(uint32_t syncValue) {
     }
     updateScaleSkip();
     if (_fps > 75) zqSleep(1);
+    _passFrames.clear();
 }
 
 // Called by the frame update after the layer size query. A second with N passes
@@ -54,8 +55,8 @@ void RenderCtrl::Impl::updateFrameData(uint32_t syncValue) {
 bool RenderCtrl::Impl::accountFrameRate() {
     const int64_t now = renderctrl::platform::wallClockSeconds();
     const auto elapsed = static_cast<uint64_t>(now - _lastFpsLogTime);
-    _fpsLogThisPass = elapsed >= 10;
-    if (_fpsLogThisPass) {
+    const bool logThisPass = elapsed >= 10;
+    if (logThisPass) {
         _lastFpsLogTime = now;
         QRC_INFO("draw fps:{}", _fps + 1);
     }
@@ -68,7 +69,7 @@ bool RenderCtrl::Impl::accountFrameRate() {
     } else {
         ++_fpsCount;
     }
-    return _fpsLogThisPass;
+    return logThisPass;
 }
 
 // How many passes a player's tap scaling is skipped. A pass whose scaling took more

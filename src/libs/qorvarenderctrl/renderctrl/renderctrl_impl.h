@@ -14,12 +14,14 @@
 
 namespace qorva::mediadispatch {
 
+using qorva::MediaInfo;
 using qorva::mediaoutput::IMediaOutputLayoutMgr;
 using qorva::mediaoutput::IPhysicsOutputMgr;
 using qorva::mediaoutput::IRenderFacade;
 using qorva::mediaoutput::IVirtualSenderMgr;
 using qorva::mediaoutput::LayerFrameInfo;
 using qorva::mediaoutput::OutputLayerSize;
+using tarsel::InputSourceEntry;
 using tarsel::InputSourceItem;
 using tarsel::IPlayer;
 using zq::mediacore::IFrame;
@@ -65,9 +67,46 @@ public:
     bool accountFrameRate();
     void updateScaleSkip();
 
-    // Frame update and the frame data tap (framedata.cpp).
+    // What the frame update of one pass hands from step to step.
+    struct FrameUpdate {
+        std::vector<std::shared_ptr<IPlayer>>& consumedPlayers;
+        std::vector<std::shared_ptr<IMeta>>& thumbnailMetas;
+        uint32_t syncValue;
+        bool layoutChanged;
+        bool logFrameRate;
+    };
+    // The services the per-player steps use, locked once per frame update.
+    struct Locked {
+        std::shared_ptr<IRenderFacade> renderFacade;
+        std::shared_ptr<IMediaDispatchMgr> mediaDispatchMgr;
+        std::shared_ptr<IMediaOutputLayoutMgr> layoutMgr;
+    };
+
+    // Frame update: the players of the card and their frames (framedata.cpp).
     void updateFrameData(std::vector<std::shared_ptr<IPlayer>>& consumedPlayers,
                          std::vector<std::shared_ptr<IMeta>>& thumbnailMetas, uint32_t syncValue);
+    void updatePlayer(const InputSourceItem& player, int index, FrameUpdate& update);
+    void drawThumbnail(LayerFrameInfo& rec, const InputSourceItem& player, int index,
+                       const std::shared_ptr<IMeta>& meta, FrameUpdate& update);
+    void drawLive(LayerFrameInfo& rec, const InputSourceItem& player, int index, const std::shared_ptr<IPlayer>& live,
+                  FrameUpdate& update);
+    void catchUpSilent(LayerFrameInfo& rec, const InputSourceItem& player, int index, bool layoutChanged);
+    void drawWithFrame(LayerFrameInfo& rec, const InputSourceItem& player, int index, IFrame* frame,
+                       const FrameUpdate& update);
+
+    // Each placement to the layout manager, and the frame data tap (frametap.cpp).
+    void renderFrame(LayerFrameInfo& rec, const InputSourceItem& player, int index);
+    void renderScaleCatch(LayerFrameInfo& rec, const InputSourceItem& player, int index, bool isStatic);
+    void reUpdateEcho(LayerFrameInfo& rec, const InputSourceItem& player, int index);
+    bool isUpdateFrame(const InputSourceItem& player) const;
+    bool shouldTapFrameData(bool tapEnabled, uint64_t layerId) const;
+    static void getFitWidthAndHeight(const IFrame* frame, uint32_t& width, uint32_t& height);
+    void updateLayer(const LayerFrameInfo& rec);
+    void reportMasterFrameTime(const LayerFrameInfo& rec);
+    void makeTapFrame(LayerFrameInfo& rec, const InputSourceItem& player, PlayerDrawState& state);
+    void echoTapFrame(LayerFrameInfo& rec, const InputSourceItem& player, PlayerDrawState& state);
+    bool fitTapSize(const LayerFrameInfo& rec, PlayerDrawState& state, uint32_t& width, uint32_t& height) const;
+    void advanceSkipCounter(PlayerDrawState& state) const;
 
     // Outputs, vertical blank and the output-side setters (output.cpp).
     void updateOutputTexture();
@@ -113,7 +152,6 @@ public:
     int64_t _fpsSecond;
     uint64_t _fps = 0;
     uint64_t _fpsCount = 0;
-    bool _fpsLogThisPass = false;
 
     // Statistics of the current pass, in milliseconds.
     uint64_t getPlayersTime = 0;
@@ -132,6 +170,11 @@ public:
     bool _minSizeExempt = true;
     std::atomic<double> _lastGetFrameTime{0.0};
     std::atomic<double> _lastFrameTime{0.0};
+
+    // Held by the pass thread only: the services locked for the current frame update,
+    // and the thumbnail frames drawn in this pass, kept until the pass has ended.
+    Locked _locked;
+    std::vector<std::shared_ptr<IFrame>> _passFrames;
 };
 
 }  // namespace qorva::mediadispatch

@@ -1,0 +1,109 @@
+// The road of one frame through a draw pass, call by call.
+#include <gmock/gmock.h>
+
+#include "mocks/hostmocks.h"
+#include "renderctrl/renderctrl.h"
+#include "support/clocks.h"
+
+namespace qorva::mediadispatch {
+namespace {
+
+using namespace qrc::test;
+using ::testing::_;
+using ::testing::AllOf;
+using ::testing::Field;
+using ::testing::InSequence;
+using ::testing::Invoke;
+using ::testing::NiceMock;
+using ::testing::Property;
+using ::testing::Return;
+using ::testing::SetArgReferee;
+using zq::mediacore::IFrame;
+using zq::mediacore::STAVFrame;
+
+constexpr const char* kCard = "#0(Test Card)";
+
+MATCHER_P(PlacedOn, layerId, "") { return arg.layerId == static_cast<uint64_t>(layerId); }
+
+auto drawnRecord(uint64_t layerId, float x, const IFrame* frame) {
+    return AllOf(Field(&LayerFrameInfo::firstId, 0u), Field(&LayerFrameInfo::secondId, 0u),
+                 Field(&LayerFrameInfo::layerId, layerId), Field(&LayerFrameInfo::fourthId, 0u),
+                 Field(&LayerFrameInfo::isStatic, 0), Field(&LayerFrameInfo::noNewFrame, 0),
+                 Field(&LayerFrameInfo::frame, frame), Field(&LayerFrameInfo::x, x), Field(&LayerFrameInfo::y, 5.f),
+                 Field(&LayerFrameInfo::width, 640.f), Field(&LayerFrameInfo::height, 360.f),
+                 Field(&LayerFrameInfo::layerNumber, 4u), Field(&LayerFrameInfo::fps, 0u),
+                 Field(&LayerFrameInfo::scaleKey, "key"), Field(&LayerFrameInfo::syncValue, 9u),
+                 Field(&LayerFrameInfo::syncTag, 6u));
+}
+
+auto tapOf(uint64_t layerId) {
+    return AllOf(Field(&MediaInfo::firstId, 0u), Field(&MediaInfo::secondId, 0u), Field(&MediaInfo::mediaId, layerId),
+                 Field(&MediaInfo::reserved, 0u), Field(&MediaInfo::layerNumber, 4u), Field(&MediaInfo::kind, 14u),
+                 Field(&MediaInfo::active, true));
+}
+
+auto sized(int32_t width, int32_t height) {
+    return AllOf(Property(&IFrame::getWidth, width), Property(&IFrame::getHeight, height));
+}
+
+void attachScaled(LayerFrameInfo&, IFrame* target, uint32_t width, uint32_t height, const std::string&, bool) {
+    target->attachPicture(
+        std::make_shared<STAVFrame>(STAVFrame{static_cast<int32_t>(width), static_cast<int32_t>(height), {}}));
+}
+
+TEST(FrameRoad, PlayersLayersTapsDrawTexturesReleaseAndEndInThatOrder) {
+    ManualClocks clocks{1000};
+    auto facade = std::make_shared<NiceMock<MockRenderFacade>>();
+    auto layoutMgr = std::make_shared<NiceMock<MockLayoutMgr>>();
+    auto dispatchMgr = std::make_shared<NiceMock<MockMediaDispatchMgr>>();
+    NiceMock<MockMediaMgr> mediaMgr;
+    NiceMock<MockRuntime> runtime;
+    MockSenderMgr senderMgr;
+    auto player = std::make_shared<NiceMock<MockPlayer>>();
+    ON_CALL(*player, getMeta()).WillByDefault(Return(std::make_shared<NiceMock<MockMeta>>()));
+    ::testing::MockFunction<void(const MediaInfo&, const IFrame*)> tap;
+
+    IFrame frame;
+    frame.attachPicture(std::make_shared<STAVFrame>(STAVFrame{1920, 1080, {}}));
+    tarsel::InputSourceItem item;
+    item.sharedPlayer = player;
+    item.placements = {{11, 0.f, 5.f, 640.f, 360.f}, {12, 640.f, 5.f, 640.f, 360.f}};
+    item.layerNumber = 4;
+    item.scaleKey = "key";
+    item.tapEnabled = true;
+    item.syncTag = 6;
+
+    RenderCtrl ctrl;
+    ctrl.setCardName(kCard);
+    ctrl.setRenderFacade(facade);
+    ctrl.setOutPutLayoutMgr(layoutMgr);
+    ctrl.setMediaDispatchMgr(dispatchMgr);
+    ctrl.setMediaMgr(&mediaMgr);
+    ctrl.setZQRuntime(&runtime);
+    ctrl.setSenderMgr(&senderMgr);
+    ctrl.setFrameDataCallBack(tap.AsStdFunction());
+    ctrl.updateGetFrameTime(2.5);
+    {
+        InSequence road;
+        EXPECT_CALL(*layoutMgr, getOutputLayerSizes(_, kCard, _, _));
+        EXPECT_CALL(mediaMgr, getInputSources(_, kCard, true))
+            .WillOnce(SetArgReferee<0>(std::vector<tarsel::InputSourceItem>{item}));
+        EXPECT_CALL(*player, getFrame(2.5)).WillOnce(Return(&frame));
+        for (uint64_t layer : {11u, 12u}) {
+            EXPECT_CALL(*layoutMgr, updateLayerFrame(drawnRecord(layer, layer == 11 ? 0.f : 640.f, &frame)));
+            EXPECT_CALL(*facade, scaleLayerFrame(PlacedOn(layer), _, 320u, 180u, "key", false))
+                .WillOnce(Invoke(attachScaled));
+            EXPECT_CALL(tap, Call(tapOf(layer), sized(320, 180)));
+        }
+        EXPECT_CALL(*facade, render());
+        EXPECT_CALL(*facade, getOutputTextures(kCard, _))
+            .WillOnce(SetArgReferee<1>(std::map<uint64_t, uint64_t>{{1, 0}, {2, 20}}));
+        EXPECT_CALL(senderMgr, updateSenderTexture(2u, 20u));
+        EXPECT_CALL(*player, frameConsumed());
+        EXPECT_CALL(*facade, endFrame());
+    }
+    ctrl.updateFrameData(9);
+}
+
+}  // namespace
+}  // namespace qorva::mediadispatch
