@@ -92,15 +92,23 @@ void RenderCtrl::Impl::setPhysicsOutputMgr(std::weak_ptr<IPhysicsOutputMgr> mgr)
     changeServices([&](Services& s) { s._physicsOutputMgr = std::move(mgr); });
 }
 
+// The handlers hold the Impl weakly: an event the runtime delivers after this
+// controller is gone does nothing.
 void RenderCtrl::Impl::setZQRuntime(tarsel::IZQRuntime* runtime) {
     changeServices([&](Services& s) { s._zqRuntime = runtime; });
     if (!runtime || !runtime->isServerMode()) return;
     runtime->registerEventHandler(
-        kEditDisconnect, kDisconnectHandler, [this](void* argument) { onRpcClientDisconnect(argument); }, this,
-        kEventMode);
+        kEditDisconnect, kDisconnectHandler,
+        [weak = weak_from_this()](void* argument) {
+            if (const auto self = weak.lock()) self->onRpcClientDisconnect(argument);
+        },
+        this, kEventMode);
     runtime->registerEventHandler(
-        kEditConnected, kConnectedHandler, [this](void* argument) { onRpcClientConnected(argument); }, this,
-        kEventMode);
+        kEditConnected, kConnectedHandler,
+        [weak = weak_from_this()](void* argument) {
+            if (const auto self = weak.lock()) self->onRpcClientConnected(argument);
+        },
+        this, kEventMode);
 }
 
 // With no runtime set there is nothing to unregister.
