@@ -1,0 +1,109 @@
+// The draw thread: one render() per request, waits for it, and stops cleanly.
+#include <atomic>
+#include <condition_variable>
+#include <future>
+
+#include <gtest/gtest.h>
+
+#include "qorvahost/zqcutils_control.h"
+#include "qorvasim/renderfacade.h"
+#include "renderctrl/drawthread.h"
+#include "support/logcapture.h"
+
+namespace qorva::mediadispatch {
+namespace {
+
+using namespace std::chrono_literals;
+using Strings = std::vector<std::string>;
+
+// Counts the 1 ms polls of a thread whose draws are disabled, without sleeping.
+std::mutex pollMutex;
+std::condition_variable polled;
+int polls = 0;
+
+void countPoll(unsigned ms) {
+    {
+        std::lock_guard lock(pollMutex);
+        polls += ms == 1 ? 1 : 0;
+    }
+    polled.notify_all();
+    std::this_thread::yield();
+}
+
+class Drawing : public ::testing::Test {
+protected:
+    void TearDown() override { zqcutils::control::setSleepHook(nullptr); }
+    void awaitPolls(int count) {
+        std::unique_lock lock(pollMutex);
+        ASSERT_TRUE(polled.wait_for(lock, 5s, [&] { return polls >= count; }));
+    }
+
+    qrc::test::LogCapture log;
+    std::shared_ptr<sim::SimRenderFacade> facade = std::make_shared<sim::SimRenderFacade>("#0(Draw)");
+    DrawThread draw;
+};
+
+TEST_F(Drawing, EachRequestDrawsOnceAndTheStopWakeUpDrawsNothing) {
+    draw.setRenderFacade(facade);
+    draw.start();
+    for (uint64_t n = 1; n <= 3; ++n) {
+        draw.requestDraw();
+        draw.waitDrawn();
+        EXPECT_EQ(facade->renders(), n);
+    }
+    draw.stop();
+    EXPECT_EQ(facade->renders(), 3u);
+    EXPECT_EQ(log.messages(), (Strings{"Draw thread started.", "Draw thread stoped."}));
+}
+
+TEST_F(Drawing, WhileDisabledARequestPollsEveryMsUntilDrawsAreEnabled) {
+    polls = 0;
+    zqcutils::control::setSleepHook(countPoll);
+    draw.setRenderFacade(facade);
+    draw.setDrawEnabled(false);
+    draw.start();
+    draw.requestDraw();
+    auto waiter = std::async(std::launch::async, [this] { draw.waitDrawn(); });
+    awaitPolls(3);
+    EXPECT_NE(waiter.wait_for(0ms), std::future_status::ready);
+    EXPECT_EQ(facade->renders(), 0u);
+    draw.setDrawEnabled(true);
+    ASSERT_EQ(waiter.wait_for(5s), std::future_status::ready);
+    EXPECT_EQ(facade->renders(), 1u);
+}
+
+TEST_F(Drawing, StopReleasesAWaiterThatNoDrawWillServe) {
+    draw.start();  // no facade: nothing can be drawn
+    draw.requestDraw();
+    auto waiter = std::async(std::launch::async, [this] { draw.waitDrawn(); });
+    draw.stop();
+    EXPECT_EQ(waiter.wait_for(5s), std::future_status::ready);
+    EXPECT_EQ(log.messages(), (Strings{"Draw thread started.", "Draw thread stoped."}));
+}
+
+TEST_F(Drawing, AThreadWithoutAFacadeDrawsThePendingRequestOnceOneIsSet) {
+    draw.start();
+    draw.requestDraw();
+    draw.setRenderFacade(facade);
+    draw.waitDrawn();
+    EXPECT_EQ(facade->renders(), 1u);
+}
+
+TEST_F(Drawing, StopWithoutStartOnlyClearsTheFlagAndWakesWaiters) {
+    draw.stop();
+    draw.requestDraw();
+    draw.waitDrawn();
+    EXPECT_EQ(log.size(), 0u);
+}
+
+TEST_F(Drawing, DestructionJoinsTheThread) {
+    {
+        DrawThread scoped;
+        scoped.setRenderFacade(facade);
+        scoped.start();
+    }
+    EXPECT_EQ(log.messages(), (Strings{"Draw thread started.", "Draw thread stoped."}));
+}
+
+}  // namespace
+}  // namespace qorva::mediadispatch
