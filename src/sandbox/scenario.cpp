@@ -47,12 +47,14 @@ void unwire(RenderCtrlMgr& mgr) {
 
 Report runScenario(const Options& options) {
     qorva::sim::SimHost host;
-    for (const auto& text : kCards) host.addCard(text)->setOutputTextures({{1, 0x100}, {2, 0x200}});
+    for (size_t i = 0; i < kCards.size(); ++i) host.addCard(kCards[i])->setOutputTextures(cardTextures(i));
     addPlayers(host);
 
+    TapCounter taps;
     auto mgr = std::make_shared<RenderCtrlMgr>();
     const auto start = std::chrono::steady_clock::now();
     wire(*mgr, host);
+    taps.install(*mgr);
     std::this_thread::sleep_for(std::chrono::duration<double>(options.seconds));
     unwire(*mgr);
 
@@ -63,6 +65,7 @@ Report runScenario(const Options& options) {
         report.cards.push_back(
             {text, card->renders(), card->endFrames(), card->vblank().waits(), card->vblank().missed()});
     }
+    report.taps = taps.report(host.senderMgr, kCards);
     return report;
 }
 
@@ -72,6 +75,7 @@ void printReport(const Report& report) {
     for (const auto& c : report.cards)
         fmt::print("{:<28} {:>8} {:>10.1f} {:>8} {:>8} {:>8}\n", c.card, c.renders, c.renders / report.seconds,
                    c.renders, c.endFrames, c.missedVBlanks);
+    printTaps(report.taps);
 }
 
 }  // namespace sandbox

@@ -15,6 +15,7 @@ void SimSenderMgr::updateSenderTexture(uint64_t key, uint64_t texture) {
     {
         std::lock_guard lock(_mutex);
         _last[key] = texture;
+        ++_perKey[key];
     }
     if (_recording) _calls.record(fmt::format("updateSenderTexture({},{})", key, texture));
 }
@@ -22,6 +23,11 @@ void SimSenderMgr::updateSenderTexture(uint64_t key, uint64_t texture) {
 std::map<uint64_t, uint64_t> SimSenderMgr::lastTextures() const {
     std::lock_guard lock(_mutex);
     return _last;
+}
+
+std::map<uint64_t, uint64_t> SimSenderMgr::updatesPerKey() const {
+    std::lock_guard lock(_mutex);
+    return _perKey;
 }
 
 }  // namespace qorva::sim

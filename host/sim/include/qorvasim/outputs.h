@@ -26,6 +26,8 @@ public:
 
     uint64_t updates() const { return _updates; }
     std::map<uint64_t, uint64_t> lastTextures() const;
+    // How many textures each sender key was handed.
+    std::map<uint64_t, uint64_t> updatesPerKey() const;
     // Record every call in calls() too (off by default: the draw path is hot).
     void setRecording(bool on) { _recording = on; }
     CallLog& calls() { return _calls; }
@@ -35,6 +37,7 @@ private:
     std::atomic<bool> _recording{false};
     mutable std::mutex _mutex;
     std::map<uint64_t, uint64_t> _last;
+    std::map<uint64_t, uint64_t> _perKey;
     CallLog _calls;
 };
 
