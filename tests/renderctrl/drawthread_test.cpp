@@ -81,14 +81,6 @@ TEST_F(Drawing, StopReleasesAWaiterThatNoDrawWillServe) {
     EXPECT_EQ(log.messages(), (Strings{"Draw thread started.", "Draw thread stoped."}));
 }
 
-TEST_F(Drawing, AThreadWithoutAFacadeDrawsThePendingRequestOnceOneIsSet) {
-    draw.start();
-    draw.requestDraw();
-    draw.setRenderFacade(facade);
-    draw.waitDrawn();
-    EXPECT_EQ(facade->renders(), 1u);
-}
-
 TEST_F(Drawing, StopWithoutStartOnlyClearsTheFlagAndWakesWaiters) {
     draw.stop();
     draw.requestDraw();

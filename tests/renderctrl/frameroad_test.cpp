@@ -51,7 +51,7 @@ void attachScaled(LayerFrameInfo&, IFrame* target, uint32_t width, uint32_t heig
         std::make_shared<STAVFrame>(STAVFrame{static_cast<int32_t>(width), static_cast<int32_t>(height), {}}));
 }
 
-TEST(FrameRoad, PlayersLayersTapsDrawTexturesReleaseAndEndInThatOrder) {
+TEST(FrameRoad, PlayersLayersMasterTimeTapsDrawTexturesReleaseAndEndInThatOrder) {
     ManualClocks clocks{1000};
     auto facade = std::make_shared<NiceMock<MockRenderFacade>>();
     auto layoutMgr = std::make_shared<NiceMock<MockLayoutMgr>>();
@@ -65,6 +65,7 @@ TEST(FrameRoad, PlayersLayersTapsDrawTexturesReleaseAndEndInThatOrder) {
 
     IFrame frame;
     frame.attachPicture(std::make_shared<STAVFrame>(STAVFrame{1920, 1080, {}}));
+    frame.setTime(12.5);
     tarsel::InputSourceItem item;
     item.sharedPlayer = player;
     item.placements = {{11, 0.f, 5.f, 640.f, 360.f}, {12, 640.f, 5.f, 640.f, 360.f}};
@@ -83,6 +84,8 @@ TEST(FrameRoad, PlayersLayersTapsDrawTexturesReleaseAndEndInThatOrder) {
     ctrl.setSenderMgr(&senderMgr);
     ctrl.setFrameDataCallBack(tap.AsStdFunction());
     ctrl.updateGetFrameTime(2.5);
+    ctrl.setFrameSyncFlag(true);
+    ctrl.setFrameSyncCheckLayerIndex(1);
     {
         InSequence road;
         EXPECT_CALL(*layoutMgr, getOutputLayerSizes(_, kCard, _, _));
@@ -90,6 +93,10 @@ TEST(FrameRoad, PlayersLayersTapsDrawTexturesReleaseAndEndInThatOrder) {
             .WillOnce(SetArgReferee<0>(std::vector<tarsel::InputSourceItem>{item}));
         EXPECT_CALL(*player, getFrame(2.5)).WillOnce(Return(&frame));
         for (uint64_t layer : {11u, 12u}) {
+            // Layer 11 is the frame sync check layer: the master follows its frame time.
+            EXPECT_CALL(*dispatchMgr, getCheckLayerName(_, 1, layer, 4u))
+                .WillOnce(SetArgReferee<0>(layer == 11 ? "check" : ""));
+            if (layer == 11) EXPECT_CALL(mediaMgr, setMasterFrameTime("check", 12.5));
             EXPECT_CALL(*layoutMgr, updateLayerFrame(drawnRecord(layer, layer == 11 ? 0.f : 640.f, &frame)));
             EXPECT_CALL(*facade, scaleLayerFrame(PlacedOn(layer), _, 320u, 180u, "key", false))
                 .WillOnce(Invoke(attachScaled));

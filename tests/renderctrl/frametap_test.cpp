@@ -16,7 +16,6 @@ namespace {
 using qorva::mediaoutput::LayerFrameInfo;
 using qorva::mediaoutput::OutputLayerSize;
 using renderctrl::log::Err;
-using renderctrl::log::Warn;
 using zq::mediacore::IFrame;
 
 constexpr const char* kCard = "#0(Test Card)";
@@ -103,16 +102,6 @@ INSTANTIATE_TEST_SUITE_P(
                       SizeCase{OutputLayerSize{kLayer, kLayerNumber, 400, 100}, false, 64, 36, 400, 225},
                       SizeCase{OutputLayerSize{kLayer, kLayerNumber + 1, 0, 0}, true, 64, 36, 320, 180}));
 
-TEST_F(FrameTap, AnUnsizedLayerIsTappedOncePerSecond) {
-    host.layoutMgr->setLayerSizes(kCard, {{kLayer, kLayerNumber, 0, 0}});
-    addPlayer();
-    pass(3);
-    EXPECT_EQ(taps.size(), 1u);
-    clocks.setWallSeconds(1001);
-    pass(3);
-    EXPECT_EQ(taps.size(), 2u);
-}
-
 TEST_F(FrameTap, ASilentPlayerGetsOneCatchUpAfter150MsThenNoneUntilANewFrame) {
     const auto player = addPlayer();
     pass();
@@ -197,51 +186,6 @@ TEST_F(FrameTap, SlowScalingSkipsPassesUntilItRecovers) {
         pass();
         EXPECT_EQ(card->scales.size() - before, steps[i].scaled ? 1u : 0u) << "pass " << i + 1;
     }
-}
-
-struct MasterCase {
-    bool flag;
-    int32_t index;
-    uint64_t checkLayer;
-    bool reported;
-};
-
-class MasterTime : public FrameTap, public ::testing::WithParamInterface<MasterCase> {};
-
-TEST_P(MasterTime, FollowsTheCheckLayersFrame) {
-    addPlayer();
-    host.dispatchMgr->setCheckLayerName(GetParam().checkLayer, "check");
-    ctrl.setFrameSyncFlag(GetParam().flag);
-    ctrl.setFrameSyncCheckLayerIndex(GetParam().index);
-    ctrl.updateGetFrameTime(12.5);
-    pass();
-    EXPECT_EQ(host.mediaMgr.calls().calls(), GetParam().reported
-                                                 ? std::vector<std::string>{"setMasterFrameTime(check,12.5)"}
-                                                 : std::vector<std::string>{});
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, MasterTime,
-                         ::testing::Values(MasterCase{true, 0, kLayer, true}, MasterCase{false, 0, kLayer, false},
-                                           MasterCase{true, -1, kLayer, false}, MasterCase{true, 2, 99, false}));
-
-TEST_F(FrameTap, AnOriginalThumbnailIsDrawnCaughtAndDestroyedAfterTheDraw) {
-    auto meta = std::make_shared<sim::SimMeta>("thumb", "", 0);
-    auto frame = std::make_shared<IFrame>();
-    meta->setOrgThumbFrame(frame);
-    tarsel::InputSourceItem item;
-    item.thumbnailMeta = meta;
-    item.tapEnabled = true;
-    item.placements = {{kLayer, 0, 0, 1920, 1080}};
-    host.mediaMgr.setInputSources(kCard, {item});
-    card->setRecording(true);
-    card->setRenderHook([&] { EXPECT_EQ(meta->thumbnailsDestroyed(), 0u); });
-    pass();
-    EXPECT_EQ(meta->thumbnailsDestroyed(), 1u);
-    EXPECT_EQ(host.layoutMgr->framesPerLayer().at(kLayer), 1u);
-    EXPECT_EQ(card->calls().calls().front(), "catchLayerFrame(7)");
-    EXPECT_TRUE(taps.empty());
-    EXPECT_TRUE(log.contains(Warn, "destroyOrgThumbnail RenderCtrl::updateFrameData begin meta.idthumb"));
-    EXPECT_TRUE(log.contains(Warn, "destroyOrgThumbnail RenderCtrl::updateFrameData end meta.idthumb"));
 }
 
 struct FitCase {
