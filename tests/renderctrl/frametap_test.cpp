@@ -5,7 +5,6 @@
 
 #include "common/log.h"
 #include "qorvasim/host.h"
-#include "renderctrl/renderctrl.h"
 #include "renderctrl/renderctrl_impl.h"
 #include "support/clocks.h"
 #include "support/logcapture.h"
@@ -39,7 +38,6 @@ public:
 };
 
 struct Tap {
-    MediaInfo info;
     int32_t width = 0;
     int32_t height = 0;
 };
@@ -53,8 +51,8 @@ protected:
         ctrl.setMediaMgr(&host.mediaMgr);
         ctrl.setMediaDispatchMgr(host.dispatchMgr);
         ctrl.setZQRuntime(&host.runtime);
-        ctrl.setFrameDataCallBack([this](const MediaInfo& info, const IFrame* frame) {
-            taps.push_back({info, frame->getWidth(), frame->getHeight()});
+        ctrl.setFrameDataCallBack([this](const MediaInfo&, const IFrame* frame) {
+            taps.push_back({frame->getWidth(), frame->getHeight()});
         });
     }
     std::shared_ptr<sim::SimPlayer> addPlayer(int32_t width = 64, int32_t height = 36) {
