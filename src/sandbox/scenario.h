@@ -5,10 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "inputs.h"
+
 namespace sandbox {
 
 struct Options {
-    double seconds = 3.0;
+    double seconds = 15.0;
     std::string out = "out/sandbox";
 };
 
@@ -23,6 +25,7 @@ struct CardReport {
 struct Report {
     double seconds = 0.0;
     std::vector<CardReport> cards;
+    InputsReport inputs;
 };
 
 Report runScenario(const Options& options);
