@@ -3,7 +3,6 @@
 // on a manual gate, so a test lets one iteration through at a time and sets the
 // steady clock in between.
 #include <atomic>
-#include <mutex>
 
 #include <fmt/format.h>
 #include <gtest/gtest.h>
@@ -26,25 +25,16 @@ using zq::mediacore::IFrame;
 inline std::atomic<sim::VBlank*> sleepGate{nullptr};
 inline std::atomic<unsigned> lastSleepMs{0};
 
-// Keeps the record of the last scaling.
+// Keeps the record of the last scaling. Tests read what the thread records here and
+// in the taps while it waits at the gate, whose lock orders the two.
 class InputFacade : public sim::SimRenderFacade {
 public:
     void scaleInputFrame(LayerFrameInfo& info, IFrame* target, int32_t width, int32_t height,
                          const std::string& scaleKey) override {
-        {
-            std::lock_guard lock(_mutex);
-            _lastScaled = info;
-        }
+        lastScaled = info;
         SimRenderFacade::scaleInputFrame(info, target, width, height, scaleKey);
     }
-    LayerFrameInfo lastScaled() const {
-        std::lock_guard lock(_mutex);
-        return _lastScaled;
-    }
-
-private:
-    mutable std::mutex _mutex;
-    LayerFrameInfo _lastScaled;
+    LayerFrameInfo lastScaled;
 };
 
 // Writes its frameConsumed calls into the facade's call record.
@@ -111,25 +101,22 @@ protected:
         return player;
     }
 
-    // The taps record what they receive (on the render thread, hence the lock).
+    // The taps record the placement id or media info and the size of each frame.
     void recordTaps(bool frameTap) {
         if (frameTap) {
-            ctrl.setFrameDataCallBack([this](const MediaInfo& info, const IFrame* frame) {
-                std::lock_guard lock(tapMutex);
-                frameTaps.push_back(info);
-                frameTapSizes.push_back(fmt::format("{}x{}", frame->getWidth(), frame->getHeight()));
+            ctrl.setFrameDataCallBack([this](const MediaInfo& i, const IFrame* frame) {
+                frameTaps.push_back(fmt::format("{} {} {} {} {} {} {}:{}x{}", i.firstId, i.secondId, i.mediaId,
+                                                i.reserved, i.layerNumber, i.kind, i.active, frame->getWidth(),
+                                                frame->getHeight()));
             });
         }
         ctrl.setInputFrameDataUpdateCallBack([this](uint64_t id, const IFrame* frame) {
-            std::lock_guard lock(tapMutex);
             inputTaps.push_back(fmt::format("{}:{}x{}", id, frame->getWidth(), frame->getHeight()));
         });
     }
 
     const int64_t t0 = freshEpoch();
-    std::mutex tapMutex;
-    std::vector<MediaInfo> frameTaps;
-    Strings frameTapSizes;
+    Strings frameTaps;
     Strings inputTaps;
     qrc::test::LogCapture log;
     sim::SimHost host;
