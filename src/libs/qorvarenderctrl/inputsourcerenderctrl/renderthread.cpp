@@ -1,6 +1,9 @@
 // The render thread: started by setRenderFacade, stopped and joined by release,
 // never left running by its owner. Each iteration runs an update pass, lets the
 // facade render the players that delivered a frame, and sleeps 16 ms.
+#include <mutex>
+#include <vector>
+
 #include "common/log.h"
 #include "inputsourcerenderctrl/inputsourcerenderctrl_impl.h"
 #include "qorvahost/zqcutils.h"
@@ -13,14 +16,37 @@ constexpr unsigned kPassPauseMs = 16;
 
 InputSourceRenderCtrl::Impl::Impl(InputSourceRenderCtrl* owner) : owner(owner) {}
 
+namespace {
+
+// A thread cannot join itself. A render thread whose controller was destroyed from
+// one of its own callbacks ends right after; its handle is kept here and joined
+// when the process ends, so that no thread is ever detached.
+class FinishedThreads {
+public:
+    void keep(std::thread thread) {
+        std::lock_guard lock(_mutex);
+        _threads.push_back(std::move(thread));
+    }
+    ~FinishedThreads() {
+        for (auto& thread : _threads) thread.join();
+    }
+
+private:
+    std::mutex _mutex;
+    std::vector<std::thread> _threads;
+};
+
+FinishedThreads finishedThreads;
+
+}  // namespace
+
 // The thread holds a reference to its Impl, so while it runs the Impl can only die
-// here on that thread, once its owner was destroyed from one of its callbacks: the
-// thread is then returning and lets go of its own handle. Otherwise the owner has
-// joined it already, or it is about to end.
+// here on that thread, once its owner was destroyed from one of its callbacks.
+// Otherwise the owner has joined it already, or it is about to end.
 InputSourceRenderCtrl::Impl::~Impl() {
     if (!renderThread) return;
     if (renderThread->get_id() == std::this_thread::get_id())
-        renderThread->detach();
+        finishedThreads.keep(std::move(*renderThread));
     else if (renderThread->joinable())
         renderThread->join();
 }
