@@ -55,10 +55,12 @@ Report runScenario(const Options& options) {
     const auto start = std::chrono::steady_clock::now();
     wire(*mgr, host);
     taps.install(*mgr);
+    InputSources inputs(host);
     std::this_thread::sleep_for(std::chrono::duration<double>(options.seconds));
     unwire(*mgr);
 
     Report report;
+    report.inputs = inputs.stop();
     report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     for (const auto& text : kCards) {
         const auto card = host.facade->card(text);
@@ -76,6 +78,7 @@ void printReport(const Report& report) {
         fmt::print("{:<28} {:>8} {:>10.1f} {:>8} {:>8} {:>8}\n", c.card, c.renders, c.renders / report.seconds,
                    c.renders, c.endFrames, c.missedVBlanks);
     printTaps(report.taps);
+    printInputsReport(report.inputs);
 }
 
 }  // namespace sandbox

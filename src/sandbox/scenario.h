@@ -6,11 +6,12 @@
 #include <vector>
 
 #include "taps.h"
+#include "inputs.h"
 
 namespace sandbox {
 
 struct Options {
-    double seconds = 3.0;
+    double seconds = 15.0;
     std::string out = "out/sandbox";
 };
 
@@ -26,6 +27,7 @@ struct Report {
     double seconds = 0.0;
     std::vector<CardReport> cards;
     TapReport taps;
+    InputsReport inputs;
 };
 
 Report runScenario(const Options& options);

@@ -70,8 +70,17 @@ void SimRenderFacade::scaleInputFrame(LayerFrameInfo& info, zq::mediacore::IFram
 }
 
 void SimRenderFacade::endInputPass() {
-    ++_endInputPasses;
+    {
+        std::lock_guard lock(_inputPassMutex);
+        ++_endInputPasses;
+    }
+    _inputPassEnded.notify_all();
     record("endInputPass()");
+}
+
+bool SimRenderFacade::awaitInputPasses(uint64_t count, std::chrono::milliseconds timeout) {
+    std::unique_lock lock(_inputPassMutex);
+    return _inputPassEnded.wait_for(lock, timeout, [&] { return _endInputPasses >= count; });
 }
 
 void SimRenderFacade::beginInputPass() { record("beginInputPass()"); }

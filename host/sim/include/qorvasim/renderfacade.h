@@ -2,6 +2,8 @@
 // A software render facade. The root facade lists the display cards; each card is a
 // facade of its own with a vertical blank, counters and a record of its calls.
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <map>
 #include <memory>
@@ -55,6 +57,8 @@ public:
     uint64_t endFrames() const { return _endFrames; }
     uint64_t scales() const { return _scales; }
     uint64_t inputPasses() const { return _endInputPasses; }
+    // Waits until `count` input passes have ended; false on timeout.
+    bool awaitInputPasses(uint64_t count, std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
 private:
     void record(std::string call);
@@ -68,6 +72,8 @@ private:
     std::atomic<uint64_t> _endFrames{0};
     std::atomic<uint64_t> _scales{0};
     std::atomic<uint64_t> _endInputPasses{0};
+    std::mutex _inputPassMutex;
+    std::condition_variable _inputPassEnded;
     mutable std::mutex _mutex;
     std::vector<std::shared_ptr<SimRenderFacade>> _cards;
     std::map<uint64_t, uint64_t> _textures;

@@ -1,0 +1,113 @@
+// The render thread: started by setRenderFacade, stopped and joined by release,
+// never left running by its owner. Each iteration runs an update pass, lets the
+// facade render the players that delivered a frame, and sleeps 16 ms.
+#include <mutex>
+#include <vector>
+
+#include "common/log.h"
+#include "inputsourcerenderctrl/inputsourcerenderctrl_impl.h"
+#include "qorvahost/zqcutils.h"
+
+namespace qorva::mediadispatch {
+
+namespace {
+constexpr unsigned kPassPauseMs = 16;
+}
+
+InputSourceRenderCtrl::Impl::Impl(InputSourceRenderCtrl* owner) : owner(owner) {}
+
+namespace {
+
+// A thread cannot join itself. A render thread whose controller was destroyed from
+// one of its own callbacks ends right after; its handle is kept here and joined
+// when the process ends, so that no thread is ever detached.
+class FinishedThreads {
+public:
+    void keep(std::thread thread) {
+        std::lock_guard lock(_mutex);
+        _threads.push_back(std::move(thread));
+    }
+    ~FinishedThreads() {
+        for (auto& thread : _threads) thread.join();
+    }
+
+private:
+    std::mutex _mutex;
+    std::vector<std::thread> _threads;
+};
+
+FinishedThreads finishedThreads;
+
+}  // namespace
+
+// The thread holds a reference to its Impl, so while it runs the Impl can only die
+// here on that thread, once its owner was destroyed from one of its callbacks.
+// Otherwise the owner has joined it already, or it is about to end.
+InputSourceRenderCtrl::Impl::~Impl() {
+    if (!renderThread) return;
+    if (renderThread->get_id() == std::this_thread::get_id())
+        finishedThreads.keep(std::move(*renderThread));
+    else if (renderThread->joinable())
+        renderThread->join();
+}
+
+void InputSourceRenderCtrl::Impl::setRenderFacade(std::weak_ptr<IRenderFacade> facade) {
+    renderFacade.set(std::move(facade));
+    std::lock_guard lock(threadMutex);
+    running = true;
+    if (!renderThread) renderThread = std::make_unique<std::thread>([self = shared_from_this()] { self->run(); });
+}
+
+// Returns after the iteration in progress. Joining from the render thread itself
+// throws resource_deadlock_would_occur.
+void InputSourceRenderCtrl::Impl::release() {
+    std::lock_guard lock(threadMutex);
+    running = false;
+    if (renderThread && renderThread->joinable()) renderThread->join();
+    renderThread.reset();
+}
+
+// An owner destroyed from one of the thread's own callbacks cannot join it: the loop
+// ends after the current iteration instead.
+void InputSourceRenderCtrl::Impl::releaseUnlessOnRenderThread() {
+    {
+        std::lock_guard lock(threadMutex);
+        if (renderThread && renderThread->get_id() == std::this_thread::get_id()) {
+            running = false;
+            return;
+        }
+    }
+    release();
+}
+
+void InputSourceRenderCtrl::Impl::run() {
+    QRC_INFO("Render Ctrl Thread started.");
+    // The thread keeps the facade it started with alive for its whole life.
+    const std::shared_ptr<IRenderFacade> facade = renderFacade.lock();
+    if (!facade) {
+        QRC_INFO("renderFacade is null.");
+        return;
+    }
+    while (running) updateInputFrameData();
+    QRC_INFO("Render Ctrl Thread stoped.");
+}
+
+void InputSourceRenderCtrl::Impl::updateInputFrameData() {
+    _pass = Pass{renderFacade.get(), _mediaMgr, frameDataCallBack.get(), inputFrameDataUpdateCallBack.get()};
+    const std::shared_ptr<IRenderFacade> facade = _pass.renderFacade.lock();
+    if (!facade) {
+        QRC_WARN("renderFacade is null.");
+        // The host emptied the reference while the thread runs: keep the rhythm
+        // rather than spin on the warning until it hands in a facade again.
+        zqSleep(kPassPauseMs);
+        return;
+    }
+    std::vector<std::shared_ptr<IPlayer>> players;
+    updateInputFrameData(players);
+    facade->beginInputPass();
+    for (const auto& player : players) player->frameConsumed();
+    facade->endInputPass();
+    zqSleep(kPassPauseMs);
+}
+
+}  // namespace qorva::mediadispatch
