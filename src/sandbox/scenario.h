@@ -17,6 +17,7 @@ struct Options {
 
 struct CardReport {
     std::string card;
+    std::string driver;
     uint64_t renders = 0;
     uint64_t endFrames = 0;
     uint64_t vblankWaits = 0;

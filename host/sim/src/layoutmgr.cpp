@@ -212,6 +212,7 @@ void SimLayoutMgr::updateLayerFrame(const LayerFrameInfo& info) {
     {
         std::lock_guard lock(_mutex);
         ++_framesPerLayer[info.layerId];
+        _syncValues[info.layerId] = info.syncValue;
     }
     if (_recordFrames) _calls.record(fmt::format("updateLayerFrame({},{})", info.layerId, info.layerNumber));
 }
@@ -284,6 +285,12 @@ uint64_t SimLayoutMgr::layerSizeQueries(const std::string& cardName) const {
     std::lock_guard lock(_mutex);
     const auto it = _sizeQueries.find(cardName);
     return it == _sizeQueries.end() ? 0 : it->second;
+}
+
+uint32_t SimLayoutMgr::lastSyncValue(uint64_t layerId) const {
+    std::lock_guard lock(_mutex);
+    const auto it = _syncValues.find(layerId);
+    return it == _syncValues.end() ? 0 : it->second;
 }
 
 std::map<uint64_t, uint64_t> SimLayoutMgr::framesPerLayer() const {

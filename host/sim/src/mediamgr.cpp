@@ -89,4 +89,10 @@ void SimMediaMgr::setInputSources(const std::string& cardName, std::vector<tarse
     _items[cardName] = std::move(items);
 }
 
+std::vector<tarsel::InputSourceItem> SimMediaMgr::inputSources(const std::string& cardName) const {
+    std::lock_guard lock(_mutex);
+    const auto it = _items.find(cardName);
+    return it == _items.end() ? std::vector<tarsel::InputSourceItem>{} : it->second;
+}
+
 }  // namespace qorva::sim

@@ -104,6 +104,8 @@ public:
     void setRecordFrames(bool on) { _recordFrames = on; }
     // getOutputLayerSizes calls for a card: a render pass with its services makes one.
     uint64_t layerSizeQueries(const std::string& cardName) const;
+    // The syncValue of the last frame record handed in for a layer (0 before any).
+    uint32_t lastSyncValue(uint64_t layerId) const;
     // updateLayerFrame calls per layer id.
     std::map<uint64_t, uint64_t> framesPerLayer() const;
     std::function<uint64_t()> usableLayerCallback() const;
@@ -124,6 +126,7 @@ private:
     std::map<std::string, CardSizes> _sizes;
     std::map<std::string, uint64_t> _sizeQueries;
     std::map<uint64_t, uint64_t> _framesPerLayer;
+    std::map<uint64_t, uint32_t> _syncValues;
     std::shared_ptr<SimRenderView> _renderView;
     std::function<uint64_t()> _usableLayer;
     std::function<bool(uint64_t)> _lockState;

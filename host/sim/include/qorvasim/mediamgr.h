@@ -90,12 +90,13 @@ public:
 
     // The items reported for a card (the input source controller asks with "").
     void setInputSources(const std::string& cardName, std::vector<tarsel::InputSourceItem> items);
+    std::vector<tarsel::InputSourceItem> inputSources(const std::string& cardName) const;
     void setCodecCtx(void* ctx) { _codecCtx = ctx; }
     IFrameSync* frameSync() const { return _frameSync; }
     CallLog& calls() { return _calls; }
 
 private:
-    std::mutex _mutex;
+    mutable std::mutex _mutex;
     std::map<std::string, std::vector<tarsel::InputSourceItem>> _items;
     std::atomic<void*> _codecCtx;
     std::atomic<IFrameSync*> _frameSync{nullptr};

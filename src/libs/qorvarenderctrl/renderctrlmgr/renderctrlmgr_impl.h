@@ -28,6 +28,9 @@ using qorva::mediaoutput::LayoutAttribute;
 using renderctrl::Guarded;
 using tarsel::EditingMode;
 
+// The log callback handed to the frame sync library.
+void FSLogCallbackFunc(int level, const char* text);
+
 class RenderCtrlMgr::Impl : public std::enable_shared_from_this<RenderCtrlMgr::Impl> {
 public:
     explicit Impl(RenderCtrlMgr* owner);

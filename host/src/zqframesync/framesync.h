@@ -1,0 +1,60 @@
+#pragma once
+// A stand-in for the frame sync library: the least that the render control library
+// asks of it. One thread drives every registered render context in step (one scene
+// and one vertical-blank wait per card and cycle); link targets and the master-time
+// flag are recorded; the port is a real UDP socket on the loopback address.
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "qorvahost/iframesync.h"
+#include "qorvarenderctrl/iframesyncrenderctx.h"
+#include "udpport.h"
+
+namespace zqframesync {
+
+class StandInFrameSync final : public IFrameSync {
+public:
+    StandInFrameSync(FrameSyncLogCallback log, std::string version);
+
+    void destroy() override;
+    void init(int a, int b, void* codecCtx, uint32_t flags, void* reserved) override;
+    void addRenderCtx(IFrameSyncRenderCtx* ctx, int cardIndex, const char* cardName) override;
+    void setMasterCard(int cardIndex) override;
+    int getNetPort() override { return _port.port(); }
+    bool linkTarget(const char* ip, int port) override;
+    bool dislinkTarget(const char* ip, int port) override;
+    void setSyncMode(int mode) override;
+    bool keepMasterTime(bool isClear) override;
+
+private:
+    struct Card {
+        IFrameSyncRenderCtx* context;
+        int index;
+        std::string name;
+    };
+
+    ~StandInFrameSync();
+    void run();
+    std::vector<Card> cardsToDrive();
+    template <class... Args>
+    void log(int level, const char* format, Args... args);
+
+    const FrameSyncLogCallback _log;
+    const std::string _version;
+    UdpPort _port;
+    std::mutex _mutex;
+    std::condition_variable _changed;
+    std::vector<Card> _cards;
+    std::set<std::pair<std::string, int>> _targets;
+    bool _keepMasterTime = false;
+    bool _running = false;
+    std::thread _thread;
+};
+
+}  // namespace zqframesync

@@ -1,0 +1,300 @@
+// The frame sync library loaded from the working directory: its object, the cards it
+// drives, its settings, link targets, master time and the frame time distribution.
+#include <gtest/gtest.h>
+
+#include "common/log.h"
+#include "qorvarenderctrl/renderctrlmgr.h"
+#include "qorvasim/host.h"
+#include "renderctrlmgr/framesyncrenderctx.h"
+#include "renderctrlmgr/renderctrlmgr_impl.h"
+#include "support/clocks.h"
+#include "support/logcapture.h"
+
+namespace qorva::mediadispatch {
+namespace {
+
+using namespace std::chrono_literals;
+using renderctrl::log::Err;
+using renderctrl::log::Info;
+using renderctrl::log::Warn;
+
+class FrameSync : public ::testing::Test {
+protected:
+    void TearDown() override {
+        for (const auto& card : cards) card->vblank().open();
+        mgr->release();
+    }
+    std::shared_ptr<sim::SimRenderFacade> addCard(const std::string& text) {
+        auto card = host.addCard(text);
+        card->vblank().setManual(true);
+        cards.push_back(card);
+        return card;
+    }
+    void createFrameSync() {
+        mgr->setMediaMgr(&host.mediaMgr);
+        mgr->createFrameSync();
+        ASSERT_NE(host.mediaMgr.frameSync(), nullptr);
+    }
+
+    qrc::test::LogCapture log;
+    sim::SimHost host;
+    std::vector<std::shared_ptr<sim::SimRenderFacade>> cards;
+    std::shared_ptr<RenderCtrlMgr> mgr = std::make_shared<RenderCtrlMgr>();
+};
+
+TEST_F(FrameSync, IsCreatedWithTheLogCallbackAndVersionAndHandedToTheMediaManager) {
+    ::testing::internal::CaptureStdout();
+    createFrameSync();
+    std::fflush(stdout);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+    const int port = mgr->getNetPort();
+    EXPECT_GT(port, 0);
+    EXPECT_TRUE(log.contains(Info, fmt::format("[FrameSync] frame sync 1.0.5 created, port {}", port)));
+    EXPECT_EQ(host.mediaMgr.calls().count("setFrameSync"), 1u);
+}
+
+TEST_F(FrameSync, ASecondCallMakesASecondObjectAndKeepsTheNewest) {
+    createFrameSync();
+    IFrameSync* first = host.mediaMgr.frameSync();
+    mgr->createFrameSync();
+    IFrameSync* second = host.mediaMgr.frameSync();
+    EXPECT_NE(first, second);
+    EXPECT_EQ(mgr->getNetPort(), second->getNetPort());
+    first->destroy();  // the manager forgot it; the host owns what it replaced
+}
+
+struct MissingServiceCase {
+    bool mediaMgr;
+    const char* message;
+};
+
+class MissingService : public FrameSync, public ::testing::WithParamInterface<MissingServiceCase> {};
+
+TEST_P(MissingService, LeavesNoObjectAndLoadsNothing) {
+    host.mediaMgr.setCodecCtx(nullptr);
+    if (GetParam().mediaMgr) mgr->setMediaMgr(&host.mediaMgr);
+    mgr->createFrameSync();
+    EXPECT_EQ(log.messages(), std::vector<std::string>{GetParam().message});
+    EXPECT_EQ(log.records().at(0).level, Warn);
+    EXPECT_EQ(host.mediaMgr.frameSync(), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Checks, MissingService,
+                         ::testing::Values(MissingServiceCase{false, "_mediaMgr is null"},
+                                           MissingServiceCase{true, "frameSyncCodexCtx is null"}));
+
+struct LogLevelCase {
+    int level;
+    int logged;  // -1: nothing logged
+};
+
+class LogCallback : public FrameSync, public ::testing::WithParamInterface<LogLevelCase> {};
+
+TEST_P(LogCallback, MapsTheLibrarysLevels) {
+    FSLogCallbackFunc(GetParam().level, "link up %d");
+    if (GetParam().logged < 0) {
+        EXPECT_EQ(log.size(), 0u);
+        return;
+    }
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log.records()[0].level, GetParam().logged);
+    EXPECT_EQ(log.records()[0].message, "[FrameSync] link up %d");  // the text is data, not a format
+    EXPECT_NE(log.records()[0].line.find("//framesync.cpp:FSLogCallbackFunc()#"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, LogCallback,
+                         ::testing::Values(LogLevelCase{0, -1}, LogLevelCase{1, Info}, LogLevelCase{2, Warn},
+                                           LogLevelCase{3, Err}, LogLevelCase{5, -1}, LogLevelCase{-1, -1}));
+
+TEST_F(FrameSync, LongLibraryTextsAreNotCut) {
+    const std::string text(5000, 'x');
+    FSLogCallbackFunc(1, text.c_str());
+    EXPECT_EQ(log.messages().at(0), "[FrameSync] " + text);
+}
+
+// NVIDIA cards without "T400" are driven by the frame sync library; the others, and
+// a lower-case "nvidia", by their own render threads.
+TEST_F(FrameSync, DrivesTheNvidiaCardsAndNamesTheFirstTheMaster) {
+    auto a4000 = addCard("#3(NVIDIA RTX A4000)");
+    auto t400 = addCard("#1(NVIDIA T400)");
+    auto p2200 = addCard("#5(NVIDIA Quadro P2200)");
+    auto lower = addCard("#7(nvidia small)");
+    createFrameSync();
+    mgr->setFrameSyncMode(2);
+    mgr->setRenderFacade(host.facade);
+    // One frame sync cycle waits for the cards' blanks one after the other.
+    ASSERT_TRUE(a4000->vblank().awaitWait(1));
+    a4000->vblank().step();
+    for (const auto& card : {p2200, t400, lower}) ASSERT_TRUE(card->vblank().awaitWait(1)) << card->cardText();
+    const auto messages = log.messages();
+    const std::vector<std::string> expected = {"[FrameSync] render context 3 (NVIDIA RTX A4000) added",
+                                               "[FrameSync] sync mode 2",
+                                               "[FrameSync] render context 5 (NVIDIA Quadro P2200) added",
+                                               "[FrameSync] sync mode 2", "[FrameSync] master card 3"};
+    std::vector<std::string> frameSyncLines;
+    for (const auto& m : messages)
+        if (m.rfind("[FrameSync] render", 0) == 0 || m.rfind("[FrameSync] sync", 0) == 0 ||
+            m.rfind("[FrameSync] master", 0) == 0)
+            frameSyncLines.push_back(m);
+    EXPECT_EQ(frameSyncLines, expected);
+    EXPECT_EQ(log.count(Info, "Render Ctrl Thread started."), 2u);  // T400 and the lower-case card
+}
+
+TEST_F(FrameSync, ACardTextWithoutAParenthesisIsIndexZeroWithNoName) {
+    addCard("NVIDIA GPU");
+    createFrameSync();
+    mgr->setRenderFacade(host.facade);
+    EXPECT_TRUE(log.contains(Info, "[FrameSync] render context 0 () added"));
+}
+
+TEST_F(FrameSync, AFacadeWithoutCardsStillNamesMasterCardZero) {
+    createFrameSync();
+    mgr->setRenderFacade(host.facade);
+    EXPECT_TRUE(log.contains(Info, "[FrameSync] master card 0"));
+}
+
+TEST_F(FrameSync, ReleaseDestroysTheObject) {
+    createFrameSync();
+    mgr->release();
+    EXPECT_TRUE(log.contains(Info, "[FrameSync] frame sync destroyed"));
+    log.clear();
+    EXPECT_EQ(mgr->getNetPort(), 0);
+    EXPECT_EQ(log.messages(), std::vector<std::string>{"_impl->_frameSync is null."});
+}
+
+// Before createFrameSync (and after release) every link operation logs its line,
+// then the missing object, and fails.
+TEST_F(FrameSync, LinkOperationsWithoutAnObjectLogAndFail) {
+    EXPECT_FALSE(mgr->linkTarget("10.0.0.2", 5000));
+    EXPECT_FALSE(mgr->dislinkTarget("10.0.0.3", 5001));
+    EXPECT_FALSE(mgr->keepMasterTime(true));
+    EXPECT_EQ(mgr->getNetPort(), 0);
+    EXPECT_EQ(log.messages(), (std::vector<std::string>{"Link linkTarget ip:10.0.0.2", "_impl->_frameSync is null.",
+                                                        "Link dislinkTarget ip:10.0.0.3", "_impl->_frameSync is null.",
+                                                        "Link keepMasterTime isClear:true",
+                                                        "_impl->_frameSync is null.", "_impl->_frameSync is null."}));
+    for (const auto& r : log.records()) EXPECT_EQ(r.level, Info);
+}
+
+TEST_F(FrameSync, LinkOperationsReachTheObject) {
+    createFrameSync();
+    EXPECT_TRUE(mgr->linkTarget("10.0.0.2", 5000));
+    EXPECT_TRUE(mgr->dislinkTarget("10.0.0.2", 5000));
+    EXPECT_FALSE(mgr->dislinkTarget("10.0.0.9", 1));  // never linked
+    EXPECT_TRUE(mgr->keepMasterTime(false));
+    EXPECT_TRUE(log.contains(Info, "Link keepMasterTime isClear:false"));
+    EXPECT_TRUE(log.contains(Info, "[FrameSync] link target 10.0.0.2:5000"));
+    EXPECT_TRUE(log.contains(Info, "[FrameSync] keep master time off"));
+}
+
+TEST_F(FrameSync, TheFlagReachesOnlyTheFrameSyncController) {
+    mgr->setFrameSyncFlag(true);
+    EXPECT_EQ(log.messages(), std::vector<std::string>{"_frameSyncRenderCtrl is null"});
+    EXPECT_EQ(log.records()[0].level, Warn);
+    addCard("#0(NVIDIA A)");
+    createFrameSync();
+    mgr->setRenderFacade(host.facade);
+    log.clear();
+    mgr->setFrameSyncFlag(true);
+    EXPECT_EQ(log.size(), 0u);
+}
+
+TEST_F(FrameSync, ARenderContextWhoseControllerIsGoneOnlyWarns) {
+    auto controller = std::make_shared<RenderCtrl>();
+    FrameSyncRenderCtx context(controller);
+    controller.reset();
+    context.renderScene(7);
+    context.waitForVBlank();
+    EXPECT_EQ(log.count(Warn, "sharedRenderCtrl is null."), 2u);
+}
+
+TEST_F(FrameSync, RenderSceneRunsOnePassWithItsValue) {
+    auto card = addCard("#0(Card)");
+    host.addPlayer("#0(Card)", {.name = "clip"}, 101, 1);
+    auto controller = std::make_shared<RenderCtrl>();
+    controller->setCardName("#0(Card)");
+    controller->setRenderFacade(card);
+    controller->setOutPutLayoutMgr(host.layoutMgr);
+    controller->setMediaMgr(&host.mediaMgr);
+    controller->setMediaDispatchMgr(host.dispatchMgr);
+    FrameSyncRenderCtx context(controller);
+    context.renderScene(7);
+    EXPECT_EQ(card->renders(), 1u);
+    EXPECT_EQ(host.layoutMgr->lastSyncValue(101), 7u);
+}
+
+class FrameSyncTimer : public FrameSync {
+protected:
+    void SetUp() override {
+        host.runtime.useManualClock();
+        for (const char* text : {"#2(C)", "#0(A)", "#1(B)"}) addCard(text);
+        mgr->setZQRuntime(&host.runtime);
+        mgr->setFrameSyncLocalCheck(1);
+        mgr->setRenderFacade(host.facade);
+        ASSERT_TRUE(host.runtime.settle());
+    }
+    std::vector<std::string> timerLines() const {
+        std::vector<std::string> lines;
+        for (const auto& r : log.records())
+            if (r.message.rfind("[framesync_mulcard]", 0) == 0) lines.push_back(r.line);
+        return lines;
+    }
+};
+
+TEST_F(FrameSyncTimer, LogsEveryCardsFrameTimesInKeyOrderEvery5000Ms) {
+    ASSERT_TRUE(host.runtime.advance(4999ms));
+    EXPECT_TRUE(timerLines().empty());
+    ASSERT_TRUE(host.runtime.advance(1ms));
+    const auto lines = timerLines();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].substr(0, lines[0].find(" \n")), "[framesync_mulcard] #0(A) 0 0");
+    EXPECT_EQ(lines[1].substr(0, lines[1].find(" \n")), "[framesync_mulcard] #1(B) 0 0");
+    EXPECT_EQ(lines[2].substr(0, lines[2].find(" \n")), "[framesync_mulcard] #2(C) 0 0");
+    EXPECT_NE(lines[0].find(":operator ()()#"), std::string::npos);
+    ASSERT_TRUE(host.runtime.advance(5000ms));
+    EXPECT_EQ(timerLines().size(), 6u);
+}
+
+TEST_F(FrameSyncTimer, NeverTicksAfterRelease) {
+    for (const auto& card : cards) card->vblank().open();
+    mgr->release();
+    EXPECT_EQ(host.runtime.activeTimers(), 0u);
+    ASSERT_TRUE(host.runtime.advance(20000ms));
+    EXPECT_TRUE(timerLines().empty());
+}
+
+TEST_F(FrameSyncTimer, NeverTicksOnAManagerThatIsGone) {
+    for (const auto& card : cards) card->vblank().open();
+    mgr.reset();
+    EXPECT_EQ(host.runtime.activeTimers(), 0u);
+    ASSERT_TRUE(host.runtime.advance(20000ms));
+    EXPECT_TRUE(timerLines().empty());
+    mgr = std::make_shared<RenderCtrlMgr>();
+}
+
+TEST_F(FrameSync, TheHostsFrameTimeReachesEveryControllersNextPass) {
+    auto a = addCard("#0(A)");
+    auto b = addCard("#1(B)");
+    auto playerA = host.addPlayer("#0(A)", {.name = "a"}, 101, 1);
+    auto playerB = host.addPlayer("#1(B)", {.name = "b"}, 201, 1);
+    mgr->setMediaMgr(&host.mediaMgr);
+    mgr->setOutPutLayoutMgr(host.layoutMgr);
+    mgr->setRenderFacade(host.facade);
+    for (const auto& card : cards) ASSERT_TRUE(card->vblank().awaitWait(1));
+    host.mediaMgr.sigFrameTimeChanged(2.5);  // the media manager's signal
+    for (const auto& card : cards) {
+        card->vblank().step();
+        ASSERT_TRUE(card->vblank().awaitWait(2));
+    }
+    EXPECT_DOUBLE_EQ(playerA->lastClock(), 2.5);
+    EXPECT_DOUBLE_EQ(playerB->lastClock(), 2.5);
+    mgr->updateGetFrameTime(4.0);  // the interface operation
+    for (const auto& card : cards) {
+        card->vblank().step();
+        ASSERT_TRUE(card->vblank().awaitWait(3));
+    }
+    EXPECT_DOUBLE_EQ(playerA->lastClock(), 4.0);
+}
+
+}  // namespace
+}  // namespace qorva::mediadispatch
