@@ -53,10 +53,12 @@ Report runScenario(const Options& options) {
     auto mgr = std::make_shared<RenderCtrlMgr>();
     const auto start = std::chrono::steady_clock::now();
     wire(*mgr, host);
+    const EditingReport editing = runEditing(host);
     std::this_thread::sleep_for(std::chrono::duration<double>(options.seconds));
     unwire(*mgr);
 
     Report report;
+    report.editing = editing;
     report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     for (const auto& text : kCards) {
         const auto card = host.facade->card(text);
@@ -72,6 +74,7 @@ void printReport(const Report& report) {
     for (const auto& c : report.cards)
         fmt::print("{:<28} {:>8} {:>10.1f} {:>8} {:>8} {:>8}\n", c.card, c.renders, c.renders / report.seconds,
                    c.renders, c.endFrames, c.missedVBlanks);
+    printEditingReport(report.editing);
 }
 
 }  // namespace sandbox

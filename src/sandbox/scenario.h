@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "editing.h"
+
 namespace sandbox {
 
 struct Options {
@@ -23,6 +25,7 @@ struct CardReport {
 struct Report {
     double seconds = 0.0;
     std::vector<CardReport> cards;
+    EditingReport editing;
 };
 
 Report runScenario(const Options& options);
