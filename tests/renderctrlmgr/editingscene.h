@@ -1,6 +1,9 @@
 #pragma once
 // A manager wired to the simulated host with one timeline dispatch announced, and
-// every call the simulated services received, as text prefixed by who received it.
+// every call the simulated services received, as text; calls on services other than
+// the layout manager carry their receiver as a prefix.
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,12 +15,14 @@
 namespace qorva::mediadispatch::test {
 
 using Strings = std::vector<std::string>;
+using Ids = std::vector<uint64_t>;
 
 enum class Service { none, layoutMgr, dispatchMgr, mediaMgr, outputMgr };
 
-struct EditingScene {
-    // Wires every service but `absent`. An absent layout manager is one that was
-    // handed in after the host's and went away at once.
+class EditingScene : public ::testing::Test {
+protected:
+    // Wires every service but `absent`. An absent layout manager is one handed in
+    // after the host's that went away at once.
     void wire(Service absent = Service::none) {
         _absent = absent;
         host.runtime.setServerMode(false);
@@ -29,10 +34,10 @@ struct EditingScene {
         if (absent == Service::layoutMgr) mgr->setOutPutLayoutMgr(std::make_shared<sim::SimLayoutMgr>());
         if (absent != Service::dispatchMgr) mgr->setMediaDispatchMgr(host.dispatchMgr);
         host.dispatchMgr->addDispatch(dispatch);
-        for (sim::CallLog* calls : callLogs()) calls->clear();
+        for (const auto& [prefix, calls] : callLogs()) calls->clear();
         log.clear();
     }
-    void unwire() {
+    void TearDown() override {
         if (_absent == Service::layoutMgr) mgr->setOutPutLayoutMgr(host.layoutMgr);
         mgr->unsetOutPutLayoutMgr();
         if (_absent != Service::dispatchMgr) mgr->unsetMediaDispatchMgr();
@@ -40,21 +45,24 @@ struct EditingScene {
     }
     Strings allCalls() {
         Strings all;
-        const char* owners[] = {"layout.", "dispatchMgr.", "timeline.", "media.", "output."};
-        for (size_t i = 0; i < callLogs().size(); ++i)
-            for (const auto& call : callLogs()[i]->calls()) all.push_back(owners[i] + call);
+        for (const auto& [prefix, calls] : callLogs())
+            for (const auto& call : calls->calls()) all.push_back(prefix + call);
         return all;
     }
 
     qrc::test::LogCapture log;
     sim::SimHost host;
     std::shared_ptr<sim::SimTimelineDispatch> dispatch = std::make_shared<sim::SimTimelineDispatch>();
+    sim::SimTimelineDispatch& d = *dispatch;
     std::shared_ptr<RenderCtrlMgr> mgr = std::make_shared<RenderCtrlMgr>();
 
 private:
-    std::vector<sim::CallLog*> callLogs() {
-        return {&host.layoutMgr->calls(), &host.dispatchMgr->calls(), &dispatch->calls(), &host.mediaMgr.calls(),
-                &host.outputMgr.calls()};
+    std::vector<std::pair<std::string, sim::CallLog*>> callLogs() {
+        return {{"", &host.layoutMgr->calls()},
+                {"dispatchMgr.", &host.dispatchMgr->calls()},
+                {"timeline.", &dispatch->calls()},
+                {"media.", &host.mediaMgr.calls()},
+                {"output.", &host.outputMgr.calls()}};
     }
     Service _absent = Service::none;
 };
