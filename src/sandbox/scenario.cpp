@@ -66,11 +66,13 @@ Report runScenario(const Options& options) {
     wire(*mgr, host);
     taps.install(*mgr);
     InputSources inputs(host);
+    const EditingReport editing = runEditing(host);
     std::this_thread::sleep_for(std::chrono::duration<double>(options.seconds));
     unwire(*mgr);
 
     Report report;
     report.inputs = inputs.stop();
+    report.editing = editing;
     report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     for (const auto& text : kCards) {
         const auto card = host.facade->card(text);
@@ -89,6 +91,7 @@ void printReport(const Report& report) {
                    c.renders / report.seconds, c.renders, c.endFrames, c.missedVBlanks);
     printTaps(report.taps);
     printInputsReport(report.inputs);
+    printEditingReport(report.editing);
 }
 
 }  // namespace sandbox

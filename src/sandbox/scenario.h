@@ -7,6 +7,7 @@
 
 #include "taps.h"
 #include "inputs.h"
+#include "editing.h"
 
 namespace sandbox {
 
@@ -29,6 +30,7 @@ struct Report {
     std::vector<CardReport> cards;
     TapReport taps;
     InputsReport inputs;
+    EditingReport editing;
 };
 
 Report runScenario(const Options& options);
