@@ -3,4 +3,6 @@
 #include "qorvarenderctrl/export.h"
 #include "qorvarenderctrl/iframesyncrenderctx.h"
 #include "qorvarenderctrl/irenderctrl.h"
+#include "qorvarenderctrl/irenderctrllink.h"
+#include "qorvarenderctrl/renderctrllink.h"
 #include "qorvarenderctrl/renderctrlmgr.h"
