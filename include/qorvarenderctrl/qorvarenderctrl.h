@@ -4,4 +4,6 @@
 #include "qorvarenderctrl/iframesyncrenderctx.h"
 #include "qorvarenderctrl/inputsourcerenderctrl.h"
 #include "qorvarenderctrl/irenderctrl.h"
+#include "qorvarenderctrl/irenderctrllink.h"
+#include "qorvarenderctrl/renderctrllink.h"
 #include "qorvarenderctrl/renderctrlmgr.h"

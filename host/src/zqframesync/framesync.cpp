@@ -87,6 +87,13 @@ bool StandInFrameSync::keepMasterTime(bool isClear) {
     return true;
 }
 
+std::string StandInFrameSync::linkedTargets() {
+    std::lock_guard lock(_mutex);
+    std::string text;
+    for (const auto& [ip, port] : _targets) text += ip + ":" + std::to_string(port) + "\n";
+    return text;
+}
+
 std::vector<StandInFrameSync::Card> StandInFrameSync::cardsToDrive() {
     std::unique_lock lock(_mutex);
     _changed.wait(lock, [&] { return !_running || !_cards.empty(); });
@@ -107,6 +114,13 @@ void StandInFrameSync::run() {
 }
 
 }  // namespace zqframesync
+
+extern "C" QORVAHOST_EXPORT int zqframesyncLinkedTargets(IFrameSync* object, char* out, int size) {
+    if (!object) return 0;
+    const std::string text = static_cast<zqframesync::StandInFrameSync*>(object)->linkedTargets();
+    if (out && size > 0) std::snprintf(out, static_cast<size_t>(size), "%s", text.c_str());
+    return static_cast<int>(text.size());
+}
 
 extern "C" QORVAHOST_EXPORT IFrameSync* createFrameSync(FrameSyncLogCallback logCallback, const char* version) {
     return new zqframesync::StandInFrameSync(logCallback, version ? version : "");

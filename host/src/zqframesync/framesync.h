@@ -32,6 +32,9 @@ public:
     void setSyncMode(int mode) override;
     bool keepMasterTime(bool isClear) override;
 
+    // "ip:port" lines, ascending.
+    std::string linkedTargets();
+
 private:
     struct Card {
         IFrameSyncRenderCtx* context;

@@ -1,0 +1,93 @@
+// The exported link and its wiring to the link manager.
+#include "common/log.h"
+#include "renderctrllink/renderctrllink_impl.h"
+
+namespace qorva::mediadispatch {
+
+namespace {
+
+using Impl = RenderCtrlLink::Impl;
+
+// The link manager's signals, in the one order they are connected and disconnected.
+template <class Visit>
+void visitLinkMgrConnections(tarsel::link::ILinkMgr& linkMgr, Visit&& visit) {
+    visit(linkMgr.sigMasterBackupAdded, &Impl::onMasterBackupAdded);
+    visit(linkMgr.sigClusterNodeChanged, &Impl::onClusterNodeChanged);
+    visit(linkMgr.sigLocalTypeChanged, &Impl::onLocalTypeChanged);
+    visit(linkMgr.sigLinkedStatusChanged, &Impl::onLinkedStatusChanged);
+    visit(linkMgr.sigMasterUpdate, &Impl::onMasterUpdate);
+}
+
+}  // namespace
+
+RenderCtrlLink::Impl::Impl(RenderCtrlLink* owner) : owner(owner), backupMethods{makeMethodName(40, reportPorts)} {}
+
+RenderCtrlLink::Impl::~Impl() {
+    bool timerPending = false;
+    {
+        std::lock_guard lock(_stateMutex);
+        timerPending = restoreTimerId != -1;
+    }
+    if (timerPending) stopRestoreTimer();
+    if (_wired) unsetLinkMgr();
+}
+
+void RenderCtrlLink::Impl::setLinkMgr(tarsel::link::ILinkMgr* linkMgr) {
+    _linkMgr = linkMgr;
+    if (!linkMgr) {
+        QRC_WARN("linkMgr is nullptr!");
+        return;
+    }
+    linkMgr->setBackupMethods(backupMethods);
+    visitLinkMgrConnections(*linkMgr, [this](auto& signal, auto handler) { signal.connect(handler, this); });
+    linkMgr->registerMethod(makeMethodName(40, reportPort),
+                            [this](std::string args, std::string fromIp) { handleReportPort(args, fromIp); });
+    linkMgr->registerMethod(makeMethodName(40, reportPorts),
+                            [this](std::string args, std::string fromIp) { handlePortDatasToBackup(args, fromIp); });
+    _wired = true;
+}
+
+// _linkMgr keeps its value.
+void RenderCtrlLink::Impl::unsetLinkMgr() {
+    tarsel::link::ILinkMgr* linkMgr = _linkMgr;
+    if (!linkMgr) {
+        QRC_WARN("linkMgr is nullptr!");
+        return;
+    }
+    visitLinkMgrConnections(*linkMgr, [this](auto& signal, auto handler) { signal.disconnect(handler, this); });
+    linkMgr->unregisterMethod(makeMethodName(40, reportPort));
+    linkMgr->unregisterMethod(makeMethodName(40, reportPorts));
+    _wired = false;
+}
+
+void RenderCtrlLink::Impl::setRenderCtrl(std::weak_ptr<IRenderCtrl> renderCtrl) {
+    _renderCtrl.set(std::dynamic_pointer_cast<RenderCtrlMgr>(renderCtrl.lock()));
+}
+
+std::shared_ptr<RenderCtrlMgr> RenderCtrlLink::Impl::lockRenderCtrl() const {
+    auto rc = _renderCtrl.lock();
+    if (!rc) QRC_WARN("sharedRenderCtrl is nullptr!");
+    return rc;
+}
+
+RenderCtrlLink::RenderCtrlLink() : _impl(std::make_shared<Impl>(this)) {}
+RenderCtrlLink::RenderCtrlLink(const RenderCtrlLink& other)
+    : IRenderCtrlLink(other), std::enable_shared_from_this<RenderCtrlLink>(), _impl(other._impl) {}
+RenderCtrlLink& RenderCtrlLink::operator=(const RenderCtrlLink& other) {
+    _impl = other._impl;
+    return *this;
+}
+RenderCtrlLink::~RenderCtrlLink() = default;
+
+void RenderCtrlLink::setLinkMgr(tarsel::link::ILinkMgr* linkMgr) { _impl->setLinkMgr(linkMgr); }
+void RenderCtrlLink::unsetLinkMgr() { _impl->unsetLinkMgr(); }
+void RenderCtrlLink::setRenderCtrl(std::weak_ptr<IRenderCtrl> renderCtrl) {
+    _impl->setRenderCtrl(std::move(renderCtrl));
+}
+void RenderCtrlLink::setProgramDispatch(std::weak_ptr<IProgramDispatch> programDispatch) {
+    _impl->_programDispatch.set(std::move(programDispatch));
+}
+void RenderCtrlLink::setMediaMgr(tarsel::IMediaMgr* mediaMgr) { _impl->_mediaMgr = mediaMgr; }
+void RenderCtrlLink::setZQRuntime(tarsel::IZQRuntime* runtime) { _impl->_zqRuntime = runtime; }
+
+}  // namespace qorva::mediadispatch

@@ -1,0 +1,85 @@
+#pragma once
+// The state of the cluster link: this node's view of the frame sync ports of the
+// other nodes, and the handlers of the link manager's signals and messages.
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "common/guarded.h"
+#include "qorvarenderctrl/renderctrllink.h"
+#include "qorvarenderctrl/renderctrlmgr.h"
+#include "renderctrllink/porttable.h"
+
+namespace qorva::mediadispatch {
+
+using tarsel::link::ServerNodeInfo;
+using tarsel::link::ServerType;
+
+// The roles the link compares (ServerType values).
+constexpr int kMaster = tarsel::link::ServerType_Master;
+constexpr int kMasterBackup = tarsel::link::ServerType_MasterBackup;
+constexpr int kNoRole = tarsel::link::ServerType_Null;
+
+class RenderCtrlLink::Impl : public std::enable_shared_from_this<RenderCtrlLink::Impl> {
+public:
+    explicit Impl(RenderCtrlLink* owner);
+    // Stops a pending restore timer and unwires what the host left wired.
+    ~Impl();
+    Impl(const Impl&) = delete;
+    Impl& operator=(const Impl&) = delete;
+
+    // Wiring (linkwiring.cpp).
+    void setLinkMgr(tarsel::link::ILinkMgr* linkMgr);
+    void unsetLinkMgr();
+    void setRenderCtrl(std::weak_ptr<IRenderCtrl> renderCtrl);
+
+    // Role tracking (roletracking.cpp).
+    void onLinkedStatusChanged(const ServerNodeInfo& info);
+    void onLocalTypeChanged(const ServerType& type);
+    void onClusterNodeChanged(const std::vector<ServerNodeInfo>& nodes);
+    void onMasterUpdate(const std::string& first, const std::string& second);
+    void onMasterBackupAdded(const std::string& ip);
+
+    // Port reports and the backup exchange (portexchange.cpp).
+    void notifyReportPort();
+    void handleReportPort(const std::string& args, const std::string& fromIp);
+    void sendPortDatasToBackup(const std::string& recipient);
+    void handlePortDatasToBackup(const std::string& args, const std::string& fromIp);
+    void backupRestorePorts();
+
+    RenderCtrlLink* const owner;
+    std::atomic<tarsel::link::ILinkMgr*> _linkMgr{nullptr};
+    std::atomic<tarsel::IZQRuntime*> _zqRuntime{nullptr};
+    std::atomic<tarsel::IMediaMgr*> _mediaMgr{nullptr};
+    renderctrl::Guarded<std::weak_ptr<IProgramDispatch>> _programDispatch;
+    renderctrl::Guarded<std::weak_ptr<RenderCtrlMgr>> _renderCtrl;
+
+    // Guarded by _stateMutex, which is never held across a call into the host or the
+    // manager: a link manager may deliver a request to this node from inside
+    // sendRequest.
+    std::mutex _stateMutex;
+    PortTable portMap;
+    PortTable backupPortMap;
+    int32_t restoreTimerId = -1;
+    std::string clusterIp;
+
+    const std::vector<std::string> backupMethods;
+
+private:
+    // The manager check: the manager, or null after the warning.
+    std::shared_ptr<RenderCtrlMgr> lockRenderCtrl() const;
+    std::string recordedClusterIp();
+    void recordClusterIp(const std::string& ip);
+    // The transitions of the role state machine.
+    void gainRole(RenderCtrlMgr& rc, const ServerNodeInfo& info);
+    void loseRole(RenderCtrlMgr& rc, const ServerNodeInfo& info);
+    void changeCluster(RenderCtrlMgr& rc, const ServerNodeInfo& info);
+    void takeOver(RenderCtrlMgr& rc, const ServerNodeInfo& info);
+    void giveUpMaster(RenderCtrlMgr& rc, const ServerNodeInfo& info);
+    void restartRestoreTimer();
+    void stopRestoreTimer();
+    bool _wired = false;  // set by setLinkMgr, cleared by unsetLinkMgr (host thread)
+};
+
+}  // namespace qorva::mediadispatch
