@@ -141,6 +141,33 @@ TEST_F(FrameSync, DrivesTheNvidiaCardsAndNamesTheFirstTheMaster) {
     EXPECT_EQ(log.count(Info, "Render Ctrl Thread started."), 2u);  // T400 and the lower-case card
 }
 
+// The registered card reports the master frame time of the check layer the dispatch
+// manager names for the manager's check layer index.
+TEST_F(FrameSync, TheFrameSyncCardReportsItsCheckLayersMasterTime) {
+    auto card = addCard("#0(NVIDIA RTX A4000)");
+    host.addPlayer("#0(NVIDIA RTX A4000)", {.name = "clip"}, 101, 1);
+    host.dispatchMgr->setCheckLayerName(101, "layer-a");
+    createFrameSync();
+    mgr->setMediaDispatchMgr(host.dispatchMgr);
+    mgr->setOutPutLayoutMgr(host.layoutMgr);
+    mgr->setFrameSyncCheckLayerIndex(2);
+    mgr->setRenderFacade(host.facade);
+    mgr->setFrameSyncFlag(true);
+    mgr->setFrameDataCallBack([](const MediaInfo&, const zq::mediacore::IFrame*) {});
+    mgr->updateGetFrameTime(3.5);
+    ASSERT_TRUE(card->vblank().awaitWait(1));
+    auto reported = [&] {
+        const auto calls = host.mediaMgr.calls().calls();
+        return std::find(calls.begin(), calls.end(), "setMasterFrameTime(layer-a,3.5)") != calls.end();
+    };
+    for (int cycle = 0; cycle < 100 && !reported(); ++cycle) {
+        card->vblank().step();
+        card->vblank().awaitWait(static_cast<uint64_t>(cycle) + 2, 50ms);
+    }
+    EXPECT_TRUE(reported());
+    EXPECT_GE(host.dispatchMgr->calls().count("getCheckLayerName(2,101,1)"), 1u);
+}
+
 TEST_F(FrameSync, ACardTextWithoutAParenthesisIsIndexZeroWithNoName) {
     addCard("NVIDIA GPU");
     createFrameSync();
