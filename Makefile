@@ -7,10 +7,13 @@ SANDBOX_ARGS ?=
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_NOHASHDIR := 1
 
-.PHONY: deps test sandbox tsan asan bench ci format
+.PHONY: deps deps-windows test sandbox tsan asan bench windows windows-test ci format
 
 deps:
 	@scripts/install-deps.sh
+
+deps-windows:
+	@scripts/install-deps.sh --windows
 
 test: deps
 	cmake --preset default
@@ -37,7 +40,15 @@ bench: deps
 	cmake --build --preset bench
 	scripts/run-bench.sh build/bench/bin
 
-ci: test tsan asan
+# The Windows cross build (MinGW-w64) and its test suite under Wine.
+windows: deps-windows
+	cmake --preset windows
+	cmake --build --preset windows
+
+windows-test: windows
+	ctest --preset windows
+
+ci: test tsan asan windows-test
 
 format:
 	git ls-files '*.cpp' '*.h' '*.hpp' | xargs clang-format -i

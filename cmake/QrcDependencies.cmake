@@ -1,5 +1,5 @@
 # Third-party packages. On the Windows cross build fmt, spdlog and msgpack-c are used
-# header-only from the Debian headers (see cmake/mingw-w64.cmake).
+# header-only from the Debian headers (see cmake/QrcCrossDependencies.cmake).
 if(CMAKE_CROSSCOMPILING)
   include(${CMAKE_CURRENT_LIST_DIR}/QrcCrossDependencies.cmake)
 else()
@@ -11,6 +11,9 @@ else()
   target_compile_definitions(qrc_msgpack INTERFACE MSGPACK_NO_BOOST)
   if(QRC_BUILD_TESTS)
     find_package(GTest REQUIRED)
+  endif()
+  if(QRC_BUILD_SANDBOX)
+    find_package(CLI11 REQUIRED)
   endif()
   if(QRC_BUILD_BENCH)
     find_package(benchmark REQUIRED)

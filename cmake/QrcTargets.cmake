@@ -18,3 +18,18 @@ function(qrc_target_defaults target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Werror -Wno-missing-field-initializers)
   set_target_properties(${target} PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
 endfunction()
+
+# Windows libraries carry their plain names (qorvarenderctrl.dll, zqcutils.dll), as
+# the host expects them; import libraries keep MinGW's lib<name>.dll.a.
+if(WIN32)
+  set(CMAKE_SHARED_LIBRARY_PREFIX "")
+endif()
+
+# A module opened at run time by its file name, "./<name>.dll" on every platform,
+# put beside the executables that load it (the library opens the frame sync module
+# this way).
+function(qrc_add_runtime_module name)
+  add_library(${name} MODULE ${ARGN})
+  qrc_target_defaults(${name})
+  set_target_properties(${name} PROPERTIES PREFIX "" SUFFIX ".dll")
+endfunction()

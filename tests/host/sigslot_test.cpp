@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
-#include <latch>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
@@ -311,17 +310,17 @@ TEST(SigslotThreads, ConcurrentConnectDisconnectAndEmit) {
     sigslot::signal<int> sig;
     std::atomic<int> permanent_calls{0};
     sig.connect([&](int) { permanent_calls.fetch_add(1); });
-    std::latch start(kEmitters + 2);
+    Countdown start(kEmitters + 2);
     std::vector<std::jthread> threads;
     for (int i = 0; i < kEmitters; ++i) {
         threads.emplace_back([&] {
-            start.arrive_and_wait();
+            EXPECT_TRUE(start.arrive_and_wait());
             for (int n = 0; n < kEmissions; ++n) sig(n);
         });
     }
     const auto churn = [](int) {};
     threads.emplace_back([&] {  // plain slots, removed by signal and by connection
-        start.arrive_and_wait();
+        EXPECT_TRUE(start.arrive_and_wait());
         for (int n = 0; n < kEmissions; ++n) {
             auto conn = sig.connect(churn, n % 3);
             if (n % 2 == 0) {
@@ -332,7 +331,7 @@ TEST(SigslotThreads, ConcurrentConnectDisconnectAndEmit) {
         }
     });
     threads.emplace_back([&] {  // tracked slots whose objects come and go
-        start.arrive_and_wait();
+        EXPECT_TRUE(start.arrive_and_wait());
         for (int n = 0; n < kEmissions; ++n) {
             auto object = std::make_shared<Receiver>(Receiver{nullptr});
             sig.connect(&Receiver::on_other, object, -1);

@@ -7,6 +7,7 @@
 #include "qorvahost/zqcutils.h"
 #include "qorvahost/zqcutils_control.h"
 #include "qorvahost/zqmediacore.h"
+#include "support/sleephook.h"
 
 namespace {
 
@@ -24,16 +25,19 @@ std::atomic<unsigned> sleptMs{0};
 
 TEST(ZqCutils, SleepHookReceivesTheSleepsInsteadOfSleeping) {
     sleptMs = 0;
-    zqcutils::control::setSleepHook([](unsigned ms) { sleptMs += ms; });
-    zqSleep(16);
-    zqSleep(1);
-    zqcutils::control::setSleepHook(nullptr);
+    {
+        const qrc::test::SleepHookScope hook([](unsigned ms) { sleptMs += ms; });
+        zqSleep(16);
+        zqSleep(1);
+    }
     EXPECT_EQ(sleptMs.load(), 17u);
 }
 
 TEST(TavCore, ExternalClockIsWhatTheHostSet) {
+    const double previous = zq::avcore::PlayerGlobalSettings::getExtClock();
     zq::avcore::PlayerGlobalSettings::setExtClock(12.5);
     EXPECT_DOUBLE_EQ(zq::avcore::PlayerGlobalSettings::getExtClock(), 12.5);
+    zq::avcore::PlayerGlobalSettings::setExtClock(previous);
 }
 
 TEST(ZqMediaCore, AnEmptyFrameHasNoPictureUntilOneIsAttached) {

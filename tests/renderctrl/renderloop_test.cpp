@@ -10,6 +10,7 @@
 #include "renderctrl/renderctrl.h"
 #include "support/clocks.h"
 #include "support/logcapture.h"
+#include "support/sleephook.h"
 
 namespace qorva::mediadispatch {
 namespace {
@@ -146,13 +147,12 @@ TEST_P(FastCard, SleepsOneMsAfterEachPassWhenTheLastSecondHadMoreThan76) {
     fast.setOutPutLayoutMgr(host.layoutMgr);
     fast.setMediaMgr(&host.mediaMgr);
     oneMsSleeps = 0;
-    zqcutils::control::setSleepHook([](unsigned ms) { oneMsSleeps += ms == 1 ? 1 : 0; });
+    const qrc::test::SleepHookScope sleeps([](unsigned ms) { oneMsSleeps += ms == 1 ? 1 : 0; });
     clocks.setWallSeconds(1001);
     for (int i = 0; i < GetParam().passesInSecond; ++i) fast.updateFrameData(0);
     EXPECT_EQ(oneMsSleeps.load(), 0);
     clocks.setWallSeconds(1002);
     fast.updateFrameData(0);
-    zqcutils::control::setSleepHook(nullptr);
     EXPECT_EQ(oneMsSleeps.load(), GetParam().sleeps);
 }
 

@@ -25,6 +25,7 @@
 #include <algorithm>
 #include <atomic>
 #include <concepts>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -297,8 +298,11 @@ public:
         record.busy.store(false, std::memory_order_release);
     }
 
+    // Passing through the mutex orders the wake after a waiter's idle check: a waiter that saw the slot busy is
+    // already waiting when the notification comes. (std::atomic::wait is not used: MinGW's libstdc++ implements it
+    // with a condition variable notified without its mutex, which loses wakes.)
     void wake_waiters() noexcept {
-        wake_.fetch_add(1);
+        { const std::lock_guard lock(mutex_); }
         wake_.notify_all();
     }
 
@@ -415,12 +419,8 @@ private:
     void wait_until_idle(const slot_state& slot) noexcept {
         std::unique_lock lock(mutex_);
         const bool inside = park_own_calls(slot, true);
-        if (inside) wake_waiters();
-        for (auto seen = wake_.load(); !idle(slot, inside); seen = wake_.load()) {
-            lock.unlock();
-            wake_.wait(seen);
-            lock.lock();
-        }
+        if (inside) wake_.notify_all();
+        wake_.wait(lock, [&] { return idle(slot, inside); });
         park_own_calls(slot, false);
     }
 
@@ -454,7 +454,7 @@ private:
     // Disconnected slots whose disconnect still waits for their calls, so that a concurrent disconnect matching them
     // waits too.
     std::vector<std::shared_ptr<slot_state>> retired_;
-    std::atomic<std::uint32_t> wake_{0};  // bumped whenever a waiting disconnect may be able to return
+    std::condition_variable wake_;  // notified whenever a waiting disconnect may be able to return
 };
 
 // One emission: calls the slots of a snapshot of the list, publishing which one it is in.
