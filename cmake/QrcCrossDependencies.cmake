@@ -38,9 +38,11 @@ endif()
 
 # The compiler's C++ runtime DLLs go beside the programs and libraries, in the build
 # tree and in the installed package, as a Windows host ships them.
+set(QRC_CXX_RUNTIME_DLLS "")
 foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
   execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
     OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
   file(COPY ${path} DESTINATION ${PROJECT_BINARY_DIR}/bin)
   install(FILES ${path} DESTINATION bin)
+  list(APPEND QRC_CXX_RUNTIME_DLLS ${path})
 endforeach()

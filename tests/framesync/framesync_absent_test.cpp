@@ -2,6 +2,7 @@
 // again, even once the file is there. This executable runs in a process of its own.
 #include <cstdio>
 #include <filesystem>
+#include <random>
 
 #include <fmt/format.h>
 #include <gtest/gtest.h>
@@ -25,7 +26,7 @@ std::string createFrameSyncOutput(RenderCtrlMgr& mgr) {
 // Runs in an empty folder of its own, then puts the library there.
 TEST(FrameSyncLoad, AMissingLibraryFailsOnceAndForAll) {
     const fs::path origin = fs::current_path();
-    const fs::path empty = fs::temp_directory_path() / fmt::format("qrc-no-framesync-{}", std::rand());
+    const fs::path empty = fs::temp_directory_path() / fmt::format("qrc-no-framesync-{}", std::random_device{}());
     fs::create_directories(empty);
     fs::current_path(empty);
 
@@ -44,7 +45,8 @@ TEST(FrameSyncLoad, AMissingLibraryFailsOnceAndForAll) {
     EXPECT_EQ(host.mediaMgr.frameSync(), nullptr);
 
     fs::current_path(origin);
-    fs::remove_all(empty);
+    std::error_code ignored;  // a module in use cannot be removed on Windows
+    fs::remove_all(empty, ignored);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // This executable runs in a process of its own.
 #include <cstdio>
 #include <filesystem>
+#include <random>
 
 #include <fmt/format.h>
 #include <gtest/gtest.h>
@@ -16,7 +17,7 @@ namespace fs = std::filesystem;
 
 TEST(FrameSyncLoad, ALibraryWithoutTheEntryPointFails) {
     const fs::path origin = fs::current_path();
-    const fs::path folder = fs::temp_directory_path() / fmt::format("qrc-framesync-noentry-{}", std::rand());
+    const fs::path folder = fs::temp_directory_path() / fmt::format("qrc-framesync-noentry-{}", std::random_device{}());
     fs::create_directories(folder);
     // Any shared library of the build without the entry point will do.
     fs::copy_file(origin / QRC_LIBRARY_WITHOUT_ENTRY_POINT, folder / "zqframesync.dll");
@@ -32,7 +33,8 @@ TEST(FrameSyncLoad, ALibraryWithoutTheEntryPointFails) {
     EXPECT_EQ(host.mediaMgr.frameSync(), nullptr);
 
     fs::current_path(origin);
-    fs::remove_all(folder);
+    std::error_code ignored;  // a module in use cannot be removed on Windows
+    fs::remove_all(folder, ignored);
 }
 
 }  // namespace
