@@ -3,6 +3,11 @@
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
+# Installed libraries find each other in their own folder.
+if(NOT WIN32)
+  set_target_properties(qorvarenderctrl zqmediacore zqcutils tavcore jtspdlog PROPERTIES INSTALL_RPATH "$ORIGIN")
+endif()
+
 install(TARGETS qorvarenderctrl qorvahost qorvahost_headers zqmediacore zqcutils tavcore jtspdlog
   EXPORT qorvarenderctrlTargets
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
