@@ -126,6 +126,7 @@ TEST_F(RenderLoop, TheFirstFrameRateLineComesTenSecondsAfterConstruction) {
     EXPECT_EQ(log.count(Info, "draw fps:4"), 0u);
     passesAt(1010, 1);  // ...are what the line reports
     EXPECT_EQ(log.count(Info, "draw fps:4"), 1u);
+    EXPECT_NE(log.records().at(0).line.find(":updateFrameData()#"), std::string::npos);
     passesAt(1019, 3);
     EXPECT_EQ(log.size(), 1u);
     passesAt(1020, 1);

@@ -75,6 +75,11 @@ TEST_P(StateTable, MakesTheCallsOfItsCell) {
     if (cell.keepsMasterTime) expected.push_back("Link keepMasterTime isClear:true");
     EXPECT_EQ(linkLines(), expected);
     EXPECT_EQ(log.count(Warn, "_frameSyncRenderCtrl is null"), 1u);  // the flag is set on every report
+    for (const auto& r : log.records()) {
+        if (r.message.rfind("RenderCtrlLink", 0) == 0) {
+            EXPECT_NE(r.line.find(":onLinkedStatusChanged()#"), std::string::npos) << r.line;
+        }
+    }
     EXPECT_EQ(runtime.calls().count("startTimer"), cell.restoreTimer ? 1u : 0u);
 }
 

@@ -26,3 +26,9 @@ void write(int level, std::string_view message, const char* file, const char* fu
 #define QRC_INFO(...) QRC_LOG(::qorva::renderctrl::log::Info, __VA_ARGS__)
 #define QRC_WARN(...) QRC_LOG(::qorva::renderctrl::log::Warn, __VA_ARGS__)
 #define QRC_ERR(...) QRC_LOG(::qorva::renderctrl::log::Err, __VA_ARGS__)
+
+// A step of an operation that lives in a helper logs under the operation's name.
+#define QRC_LOG_AS(function, level, ...) \
+    ::qorva::renderctrl::log::write((level), ::fmt::format(__VA_ARGS__), __FILE__, (function), __LINE__)
+#define QRC_INFO_AS(function, ...) QRC_LOG_AS(function, ::qorva::renderctrl::log::Info, __VA_ARGS__)
+#define QRC_WARN_AS(function, ...) QRC_LOG_AS(function, ::qorva::renderctrl::log::Warn, __VA_ARGS__)

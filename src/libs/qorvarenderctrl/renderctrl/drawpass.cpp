@@ -58,7 +58,7 @@ bool RenderCtrl::Impl::accountFrameRate() {
     const bool logThisPass = elapsed >= 10;
     if (logThisPass) {
         _lastFpsLogTime = now;
-        QRC_INFO("draw fps:{}", _fps + 1);
+        QRC_INFO_AS("updateFrameData", "draw fps:{}", _fps + 1);
     }
     if (now != _fpsSecond) {
         _fps = _fpsCount;

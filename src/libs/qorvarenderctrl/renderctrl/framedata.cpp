@@ -64,7 +64,8 @@ void RenderCtrl::Impl::drawThumbnail(LayerFrameInfo& rec, const InputSourceItem&
         if (_pass._frameDataCallBack) frame = meta->getCurrentFrame();
     } else {
         frame = meta->getOrgThumbFrame();
-        QRC_WARN("destroyOrgThumbnail RenderCtrl::updateFrameData begin meta.id{}", meta->getId());
+        QRC_WARN_AS("updateFrameData", "destroyOrgThumbnail RenderCtrl::updateFrameData begin meta.id{}",
+                    meta->getId());
     }
     orgthumbnailTime += getLocalTimeMs() - t;
     if (!frame) return;
@@ -111,7 +112,7 @@ void RenderCtrl::Impl::drawWithFrame(LayerFrameInfo& rec, const InputSourceItem&
     rec.scaleKey = player.scaleKey;
     rec.syncValue = update.syncValue;
     rec.syncTag = player.syncTag;
-    if (update.logFrameRate && frame) QRC_INFO("{} frame fps:{}", player.name, frame->getFps());
+    if (update.logFrameRate && frame) QRC_INFO_AS("updateFrameData", "{} frame fps:{}", player.name, frame->getFps());
     const uint64_t t = getLocalTimeMs();
     renderFrame(rec, player, index);
     renderFrameTime += getLocalTimeMs() - t;

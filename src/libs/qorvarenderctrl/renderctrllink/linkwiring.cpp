@@ -64,12 +64,6 @@ void RenderCtrlLink::Impl::setRenderCtrl(std::weak_ptr<IRenderCtrl> renderCtrl) 
     _renderCtrl.set(std::dynamic_pointer_cast<RenderCtrlMgr>(renderCtrl.lock()));
 }
 
-std::shared_ptr<RenderCtrlMgr> RenderCtrlLink::Impl::lockRenderCtrl() const {
-    auto rc = _renderCtrl.lock();
-    if (!rc) QRC_WARN("sharedRenderCtrl is nullptr!");
-    return rc;
-}
-
 RenderCtrlLink::RenderCtrlLink() : _impl(std::make_shared<Impl>(this)) {}
 RenderCtrlLink::RenderCtrlLink(const RenderCtrlLink& other)
     : IRenderCtrlLink(other), std::enable_shared_from_this<RenderCtrlLink>(), _impl(other._impl) {}

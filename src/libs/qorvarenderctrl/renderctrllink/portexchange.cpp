@@ -21,8 +21,11 @@ bool presentWithAllFlags(const ServerNodeInfo& node) {
 }  // namespace
 
 void RenderCtrlLink::Impl::notifyReportPort() {
-    const auto rc = lockRenderCtrl();
-    if (!rc) return;
+    const auto rc = _renderCtrl.lock();
+    if (!rc) {
+        QRC_WARN("sharedRenderCtrl is nullptr!");
+        return;
+    }
     const int port = rc->getNetPort();
     tarsel::link::ILinkMgr* linkMgr = _linkMgr;
     if (!linkMgr) {
@@ -39,8 +42,11 @@ void RenderCtrlLink::Impl::notifyReportPort() {
 // Acts on the master only. A repeated report dislinks the stored port and links the
 // reported one.
 void RenderCtrlLink::Impl::handleReportPort(const std::string& args, const std::string& fromIp) {
-    const auto rc = lockRenderCtrl();
-    if (!rc) return;
+    const auto rc = _renderCtrl.lock();
+    if (!rc) {
+        QRC_WARN("sharedRenderCtrl is nullptr!");
+        return;
+    }
     tarsel::link::ILinkMgr* linkMgr = _linkMgr;
     if (!linkMgr || linkMgr->getLocalNodeInfo().type != kMaster) return;
     const int port = std::atoi(args.c_str());
@@ -67,8 +73,11 @@ void RenderCtrlLink::Impl::handleReportPort(const std::string& args, const std::
 // a recipient: an empty recipient means every backup of this node.
 void RenderCtrlLink::Impl::sendPortDatasToBackup(const std::string& recipient) {
     QRC_INFO("RenderCtrlLink sendPortDatasToBackup  masterBackup added ip:{}", recipient);
-    const auto rc = lockRenderCtrl();
-    if (!rc) return;
+    const auto rc = _renderCtrl.lock();
+    if (!rc) {
+        QRC_WARN("sharedRenderCtrl is nullptr!");
+        return;
+    }
     tarsel::link::ILinkMgr* linkMgr = _linkMgr;
     if (!linkMgr) {
         QRC_WARN("sharedLinkMgr is nullptr!");
@@ -98,8 +107,11 @@ void RenderCtrlLink::Impl::sendPortDatasToBackup(const std::string& recipient) {
 // Acts on a master backup only. A payload that is not a port table throws
 // std::invalid_argument to the link manager's dispatcher and changes nothing.
 void RenderCtrlLink::Impl::handlePortDatasToBackup(const std::string& args, const std::string& /*fromIp*/) {
-    const auto rc = lockRenderCtrl();
-    if (!rc) return;
+    const auto rc = _renderCtrl.lock();
+    if (!rc) {
+        QRC_WARN("sharedRenderCtrl is nullptr!");
+        return;
+    }
     tarsel::link::ILinkMgr* linkMgr = _linkMgr;
     if (!linkMgr) {
         QRC_WARN("sharedLinkMgr is nullptr!");
@@ -121,8 +133,11 @@ void RenderCtrlLink::Impl::backupRestorePorts() {
         std::lock_guard lock(_stateMutex);
         restoreTimerId = -1;
     }
-    const auto rc = lockRenderCtrl();
-    if (!rc) return;
+    const auto rc = _renderCtrl.lock();
+    if (!rc) {
+        QRC_WARN("sharedRenderCtrl is nullptr!");
+        return;
+    }
     tarsel::link::ILinkMgr* linkMgr = _linkMgr;
     if (!linkMgr) {
         QRC_WARN("_linkMgr is nullptr!");

@@ -67,8 +67,6 @@ public:
     const std::vector<std::string> backupMethods;
 
 private:
-    // The manager check: the manager, or null after the warning.
-    std::shared_ptr<RenderCtrlMgr> lockRenderCtrl() const;
     std::string recordedClusterIp();
     void recordClusterIp(const std::string& ip);
     // The transitions of the role state machine.
@@ -77,7 +75,8 @@ private:
     void changeCluster(RenderCtrlMgr& rc, const ServerNodeInfo& info);
     void takeOver(RenderCtrlMgr& rc, const ServerNodeInfo& info);
     void giveUpMaster(RenderCtrlMgr& rc, const ServerNodeInfo& info);
-    void restartRestoreTimer();
+    // Logs a missing runtime under the caller's name.
+    void restartRestoreTimer(const char* caller);
     void stopRestoreTimer();
     bool _wired = false;  // set by setLinkMgr, cleared by unsetLinkMgr (host thread)
 };

@@ -15,8 +15,11 @@ bool present(const ServerNodeInfo& node) { return node.statusA != 0 && node.stat
 
 // The role state machine: exactly one transition applies to a status report.
 void RenderCtrlLink::Impl::onLinkedStatusChanged(const ServerNodeInfo& info) {
-    const auto rc = lockRenderCtrl();
-    if (!rc) return;
+    const auto rc = _renderCtrl.lock();
+    if (!rc) {
+        QRC_WARN("sharedRenderCtrl is nullptr!");
+        return;
+    }
     const int last = info.lastType;
     const int now = info.type;
     rc->setFrameSyncFlag(now != kNoRole);
@@ -45,10 +48,11 @@ void RenderCtrlLink::Impl::recordClusterIp(const std::string& ip) {
 }
 
 void RenderCtrlLink::Impl::gainRole(RenderCtrlMgr& rc, const ServerNodeInfo& info) {
-    QRC_INFO("RenderCtrlLink record clusterIp {}", info.clusterIp);
+    QRC_INFO_AS("onLinkedStatusChanged", "RenderCtrlLink record clusterIp {}", info.clusterIp);
     recordClusterIp(info.clusterIp);
     if (info.type != kMaster) return;
-    QRC_INFO("RenderCtrlLink linkTarget  localtype null->master ip:{}, port:{}", info.ip, rc.getNetPort());
+    QRC_INFO_AS("onLinkedStatusChanged", "RenderCtrlLink linkTarget  localtype null->master ip:{}, port:{}", info.ip,
+                rc.getNetPort());
     rc.linkTarget(info.ip.c_str(), rc.getNetPort());
     if (tarsel::IMediaMgr* mediaMgr = _mediaMgr) mediaMgr->notifyMasterRole(true);
 }
@@ -61,30 +65,34 @@ void RenderCtrlLink::Impl::loseRole(RenderCtrlMgr& rc, const ServerNodeInfo& inf
         portMap.clear();
         backupPortMap.clear();
     }
-    QRC_INFO("RenderCtrlLink dislinkTarget localtype -> null ip:{}, port:{}", info.ip, rc.getNetPort());
+    QRC_INFO_AS("onLinkedStatusChanged", "RenderCtrlLink dislinkTarget localtype -> null ip:{}, port:{}", info.ip,
+                rc.getNetPort());
     rc.dislinkTarget(info.ip.c_str(), rc.getNetPort());
 }
 
 void RenderCtrlLink::Impl::changeCluster(RenderCtrlMgr& rc, const ServerNodeInfo& info) {
-    QRC_INFO("RenderCtrlLink dislinkTarget clusterIp changed!  newclusterIp:{}, dislinkIp:{},port:{}", info.clusterIp,
-             info.ip, rc.getNetPort());
+    QRC_INFO_AS("onLinkedStatusChanged",
+                "RenderCtrlLink dislinkTarget clusterIp changed!  newclusterIp:{}, dislinkIp:{},port:{}",
+                info.clusterIp, info.ip, rc.getNetPort());
     recordClusterIp(info.clusterIp);
     rc.dislinkTarget(info.ip.c_str(), rc.getNetPort());
 }
 
 void RenderCtrlLink::Impl::takeOver(RenderCtrlMgr& rc, const ServerNodeInfo& info) {
-    QRC_INFO("RenderCtrlLink dislinkTarget masterBackup->master! dislinkIp:{},port:{}", info.ip, rc.getNetPort());
+    QRC_INFO_AS("onLinkedStatusChanged", "RenderCtrlLink dislinkTarget masterBackup->master! dislinkIp:{},port:{}",
+                info.ip, rc.getNetPort());
     recordClusterIp(info.clusterIp);
     rc.dislinkTarget(info.ip.c_str(), rc.getNetPort());
-    restartRestoreTimer();
+    restartRestoreTimer("onLinkedStatusChanged");
 }
 
 void RenderCtrlLink::Impl::giveUpMaster(RenderCtrlMgr& rc, const ServerNodeInfo& info) {
     recordClusterIp(info.clusterIp);
-    QRC_INFO("RenderCtrlLink  master->other! delTimer");
+    QRC_INFO_AS("onLinkedStatusChanged", "RenderCtrlLink  master->other! delTimer");
     stopRestoreTimer();
     if (info.type != kMasterBackup) return;
-    QRC_INFO("RenderCtrlLink dislinkTarget master->masterBackup local ip:{}, port is {}", info.ip, rc.getNetPort());
+    QRC_INFO_AS("onLinkedStatusChanged", "RenderCtrlLink dislinkTarget master->masterBackup local ip:{}, port is {}",
+                info.ip, rc.getNetPort());
     rc.dislinkTarget(info.ip.c_str(), rc.getNetPort());
     PortTable targets;
     {
@@ -92,7 +100,8 @@ void RenderCtrlLink::Impl::giveUpMaster(RenderCtrlMgr& rc, const ServerNodeInfo&
         targets = portMap;
     }
     for (const auto& [ip, port] : targets) {
-        QRC_INFO("RenderCtrlLink dislinkTarget master->masterBackup other ip:{}, port is {}", ip, port);
+        QRC_INFO_AS("onLinkedStatusChanged",
+                    "RenderCtrlLink dislinkTarget master->masterBackup other ip:{}, port is {}", ip, port);
         rc.dislinkTarget(ip.c_str(), port);
     }
     std::lock_guard lock(_stateMutex);
@@ -108,8 +117,11 @@ void RenderCtrlLink::Impl::onLocalTypeChanged(const ServerType& type) {
 void RenderCtrlLink::Impl::onMasterBackupAdded(const std::string& /*ip*/) { sendPortDatasToBackup({}); }
 
 void RenderCtrlLink::Impl::onMasterUpdate(const std::string& /*first*/, const std::string& second) {
-    const auto rc = lockRenderCtrl();
-    if (!rc) return;
+    const auto rc = _renderCtrl.lock();
+    if (!rc) {
+        QRC_WARN("sharedRenderCtrl is nullptr!");
+        return;
+    }
     const int port = rc->getNetPort();
     QRC_INFO("RenderCtrlLink dislinkTarget onMasterUpdate! local Ip:{},port:{}", second, port);
     rc->dislinkTarget(second.c_str(), port);
@@ -126,14 +138,17 @@ void RenderCtrlLink::Impl::onMasterUpdate(const std::string& /*first*/, const st
         std::lock_guard lock(_stateMutex);
         backupPortMap = portMap;
     }
-    restartRestoreTimer();
+    restartRestoreTimer(__func__);
 }
 
 // Drops the targets whose node has left. Only present nodes of role 1 (and their
 // present sub-nodes) and of role 2 keep their entry; the master's never does.
 void RenderCtrlLink::Impl::onClusterNodeChanged(const std::vector<ServerNodeInfo>& nodes) {
-    const auto rc = lockRenderCtrl();
-    if (!rc) return;
+    const auto rc = _renderCtrl.lock();
+    if (!rc) {
+        QRC_WARN("sharedRenderCtrl is nullptr!");
+        return;
+    }
     if (!_linkMgr) {
         QRC_WARN("_linkMgr is nullptr!");
         return;
@@ -171,10 +186,10 @@ void RenderCtrlLink::Impl::onClusterNodeChanged(const std::vector<ServerNodeInfo
 
 // A single-shot timer: one second after this node became master it restores the links.
 // The timer holds a weak reference, so it does nothing once this Impl is gone.
-void RenderCtrlLink::Impl::restartRestoreTimer() {
+void RenderCtrlLink::Impl::restartRestoreTimer(const char* caller) {
     tarsel::IZQRuntime* runtime = _zqRuntime;
     if (!runtime) {
-        QRC_WARN("zqRuntime is null, restore timer not started");
+        QRC_WARN_AS(caller, "zqRuntime is null, restore timer not started");
         return;
     }
     int previous = -1;
