@@ -227,8 +227,8 @@ void RenderCtrl::Impl::getFitWidthAndHeight(const IFrame* frame, uint32_t& width
     }
     const int32_t frameWidth = frame->getWidth();
     const int32_t frameHeight = frame->getHeight();
-    if (frameWidth <= 0 || frameHeight <= 0) return;  // no picture: the box stays
     const float aspect = static_cast<float>(frameWidth) / static_cast<float>(frameHeight);
+    if (!(aspect > 0.0f)) return;  // no picture (or a nonsensical size): the box stays
     const auto box = static_cast<float>(width);
     if (aspect < 1.0f) {
         height = width;

@@ -2,6 +2,7 @@
 // time and the frame time distribution.
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "common/log.h"
 #include "common/platform.h"
@@ -74,7 +75,10 @@ void RenderCtrlMgr::Impl::createFrameSync() {
     else
         std::printf("framesync load failed\n");
     // An earlier object is replaced, not destroyed: every call makes a new one.
-    _frameSync = frameSync;
+    {
+        std::unique_lock lock(frameSyncMutex);
+        _frameSync = frameSync;
+    }
     if (!frameSync) return;
     frameSync->init(0, 0, codexCtx, 0, nullptr);
     mediaMgr->setFrameSync(frameSync);
@@ -97,6 +101,7 @@ void RenderCtrlMgr::Impl::setFrameSyncFlag(bool flag) {
 
 bool RenderCtrlMgr::Impl::linkTarget(const char* ip, int port) {
     QRC_INFO("Link linkTarget ip:{}", ip ? ip : "");
+    std::shared_lock lock(frameSyncMutex);
     IFrameSync* frameSync = _frameSync;
     if (!frameSync) {
         QRC_INFO("_impl->_frameSync is null.");
@@ -107,6 +112,7 @@ bool RenderCtrlMgr::Impl::linkTarget(const char* ip, int port) {
 
 bool RenderCtrlMgr::Impl::dislinkTarget(const char* ip, int port) {
     QRC_INFO("Link dislinkTarget ip:{}", ip ? ip : "");
+    std::shared_lock lock(frameSyncMutex);
     IFrameSync* frameSync = _frameSync;
     if (!frameSync) {
         QRC_INFO("_impl->_frameSync is null.");
@@ -117,6 +123,7 @@ bool RenderCtrlMgr::Impl::dislinkTarget(const char* ip, int port) {
 
 bool RenderCtrlMgr::Impl::keepMasterTime(bool isClear) {
     QRC_INFO("Link keepMasterTime isClear:{}", isClear);
+    std::shared_lock lock(frameSyncMutex);
     IFrameSync* frameSync = _frameSync;
     if (!frameSync) {
         QRC_INFO("_impl->_frameSync is null.");
@@ -126,6 +133,7 @@ bool RenderCtrlMgr::Impl::keepMasterTime(bool isClear) {
 }
 
 int RenderCtrlMgr::Impl::getNetPort() {
+    std::shared_lock lock(frameSyncMutex);
     IFrameSync* frameSync = _frameSync;
     if (!frameSync) {
         QRC_INFO("_impl->_frameSync is null.");
@@ -150,8 +158,18 @@ void RenderCtrlMgr::Impl::startFrameSyncTimer() {
             QRC_INFO("[framesync_mulcard] {} {} {}", card, frameTime, getFrameTime);
         });
     };
+    // Started again, it replaces the timer it started before.
     const int previous = frameSyncTimerId.exchange(runtime->startTimer(kFrameSyncTimerMs, tick, -1));
     if (previous != -1) runtime->stopTimer(previous);
+}
+
+void RenderCtrlMgr::Impl::destroyFrameSync() {
+    IFrameSync* frameSync = nullptr;
+    {
+        std::unique_lock lock(frameSyncMutex);
+        frameSync = std::exchange(_frameSync, nullptr);
+    }
+    if (frameSync) frameSync->destroy();
 }
 
 void RenderCtrlMgr::Impl::stopFrameSyncTimer() {

@@ -85,6 +85,8 @@ public:
     int getNetPort();
     void startFrameSyncTimer();
     void stopFrameSyncTimer();
+    // Forgets the frame sync object and ends it with destroy(), if there is one.
+    void destroyFrameSync();
     void updateGetFrameTime(double time);
 
     // Render view callbacks (renderviewcallbacks.cpp).
@@ -166,7 +168,10 @@ public:
     std::shared_mutex renderCtrlsMutex;
     std::map<std::string, std::shared_ptr<RenderCtrl>> renderCtrls;
     Guarded<std::weak_ptr<RenderCtrl>> _frameSyncRenderCtrl;
-    std::atomic<IFrameSync*> _frameSync{nullptr};
+    // Read under a shared lock for the length of a call into it, replaced and taken
+    // under the exclusive lock: the link threads never call a destroyed object.
+    mutable std::shared_mutex frameSyncMutex;
+    IFrameSync* _frameSync = nullptr;
     std::vector<std::shared_ptr<FrameSyncRenderCtx>> frameSyncRenderCtxs;
     std::atomic<tarsel::IZQRuntime*> _zqRuntime{nullptr};
     std::atomic<IOutputMgr*> _outputMgr{nullptr};

@@ -33,12 +33,14 @@ bool drivenByFrameSync(const std::string& cardText, IFrameSync* frameSync) {
 
 RenderCtrlMgr::Impl::Impl(RenderCtrlMgr* owner) : owner(owner) {}
 
-// A host that drops the manager without release() still gets every thread stopped:
+// A host that drops the manager without release() still gets every thread stopped
+// (its frame sync object is ended too, though the host did not ask for it, because
+// its thread would otherwise call render contexts that die with this Impl):
 // the frame sync object goes first, so that its thread stops calling the render
 // contexts, then the controllers join their threads as they are destroyed.
 RenderCtrlMgr::Impl::~Impl() {
     stopFrameSyncTimer();
-    if (IFrameSync* frameSync = _frameSync.exchange(nullptr)) frameSync->destroy();
+    destroyFrameSync();
 }
 
 void RenderCtrlMgr::Impl::setMediaDispatchMgr(std::weak_ptr<IMediaDispatchMgr> mgr) {
@@ -125,6 +127,8 @@ void RenderCtrlMgr::Impl::setRenderFacade(std::weak_ptr<IRenderFacade> facade) {
     std::vector<qorva::mediaoutput::DisplayCardInfo> cards;
     shared->getDisplayCards(cards);
     int masterIndex = 0;
+    std::shared_lock frameSyncLock(frameSyncMutex);
+    IFrameSync* frameSync = _frameSync;
     for (const auto& card : cards) {
         // A card text already in the table keeps its controller; no second one is made
         // for it, so no controller is ever dropped while its thread runs.
@@ -138,7 +142,6 @@ void RenderCtrlMgr::Impl::setRenderFacade(std::weak_ptr<IRenderFacade> facade) {
         shared->getCardRenderFacade(cardFacade, card);
         controller->setRenderFacade(cardFacade);
 
-        IFrameSync* frameSync = _frameSync;
         if (drivenByFrameSync(card.text, frameSync)) {
             const CardIdentity identity = parseCardText(card.text);
             if (!_frameSyncRenderCtrl.lock()) {
@@ -165,7 +168,8 @@ void RenderCtrlMgr::Impl::setRenderFacade(std::weak_ptr<IRenderFacade> facade) {
         if (tarsel::IZQRuntime* runtime = _zqRuntime) controller->setZQRuntime(runtime);
         renderCtrls.emplace(card.text, std::move(controller));
     }
-    if (IFrameSync* frameSync = _frameSync) frameSync->setMasterCard(masterIndex);
+    if (frameSync) frameSync->setMasterCard(masterIndex);
+    frameSyncLock.unlock();
 
     tarsel::IZQRuntime* runtime = _zqRuntime;
     if (runtime && runtime->isServerMode() && frameSyncLocalCheck > 0) {
@@ -177,6 +181,8 @@ void RenderCtrlMgr::Impl::setRenderFacade(std::weak_ptr<IRenderFacade> facade) {
     }
 }
 
+// Reaches only the controllers that exist, like setSenderMgr and the frame data
+// tap: the host hands these in after the facade.
 void RenderCtrlMgr::Impl::setPhysicsOutputMgr(std::weak_ptr<IPhysicsOutputMgr> mgr) {
     forEachController([&](const std::string&, RenderCtrl& c) { c.setPhysicsOutputMgr(mgr); });
 }
@@ -186,7 +192,9 @@ void RenderCtrlMgr::Impl::setZQRuntime(tarsel::IZQRuntime* runtime) {
     forEachController([&](const std::string&, RenderCtrl& c) { c.setZQRuntime(runtime); });
 }
 
+// The frame sync timer needs the runtime to be stopped: it goes first.
 void RenderCtrlMgr::Impl::unsetZQRuntime() {
+    stopFrameSyncTimer();
     _zqRuntime = nullptr;
     forEachController([](const std::string&, RenderCtrl& c) { c.unsetZQRuntime(); });
 }
@@ -205,7 +213,7 @@ void RenderCtrlMgr::Impl::release() {
     {
         std::shared_lock lock(renderCtrlsMutex);
         walkControllers([](const std::string&, RenderCtrl& c) { c.release(); });
-        if (IFrameSync* frameSync = _frameSync.exchange(nullptr)) frameSync->destroy();
+        destroyFrameSync();
     }
     stopFrameSyncTimer();
 }
