@@ -1,12 +1,12 @@
 # Third-party packages of the Windows cross build, under the target names of the
-# Linux build. fmt, spdlog, msgpack-c and CLI11 are used header-only from the Debian
-# headers; GoogleTest and GoogleMock are built for the target from Debian's sources.
+# Linux build. fmt, spdlog, msgpack-c, CLI11 and stb are used header-only from the
+# Debian headers; GoogleTest and GoogleMock are built for the target from Debian's sources.
 
 # The headers come through a folder of links in the build tree: putting /usr/include
 # itself on the include path would bring in the build machine's C library headers.
 set(QRC_CROSS_INCLUDE_DIR ${PROJECT_BINARY_DIR}/cross-include)
 file(MAKE_DIRECTORY ${QRC_CROSS_INCLUDE_DIR})
-foreach(entry fmt spdlog msgpack msgpack.hpp CLI)
+foreach(entry fmt spdlog msgpack msgpack.hpp CLI stb)
   if(NOT EXISTS /usr/include/${entry})
     message(FATAL_ERROR "/usr/include/${entry} is missing: run scripts/install-deps.sh --windows")
   endif()
@@ -27,6 +27,7 @@ set_property(TARGET spdlog::spdlog PROPERTY INTERFACE_LINK_LIBRARIES fmt::fmt)
 qrc_header_only_package(qrc_msgpack MSGPACK_NO_BOOST)
 if(QRC_BUILD_SANDBOX)
   qrc_header_only_package(CLI11::CLI11)
+  qrc_header_only_package(qrc_stb)
 endif()
 
 if(QRC_BUILD_TESTS)

@@ -1,5 +1,5 @@
-# Third-party packages. On the Windows cross build fmt, spdlog and msgpack-c are used
-# header-only from the Debian headers (see cmake/QrcCrossDependencies.cmake).
+# Third-party packages. On the Windows cross build fmt, spdlog, msgpack-c, CLI11 and stb
+# are used header-only from the Debian headers (see cmake/QrcCrossDependencies.cmake).
 if(CMAKE_CROSSCOMPILING)
   include(${CMAKE_CURRENT_LIST_DIR}/QrcCrossDependencies.cmake)
 else()
@@ -14,6 +14,10 @@ else()
   endif()
   if(QRC_BUILD_SANDBOX)
     find_package(CLI11 REQUIRED)
+    # stb (libstb-dev) ships headers only, included as <stb/...>.
+    find_path(QRC_STB_INCLUDE_DIR stb/stb_image_write.h REQUIRED)
+    add_library(qrc_stb INTERFACE)
+    target_include_directories(qrc_stb SYSTEM INTERFACE ${QRC_STB_INCLUDE_DIR})
   endif()
   if(QRC_BUILD_BENCH)
     find_package(benchmark REQUIRED)

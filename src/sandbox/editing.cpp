@@ -9,9 +9,9 @@ namespace sandbox {
 
 namespace {
 
-constexpr uint64_t kLayoutId = 100;
-constexpr uint64_t kLayerId = 101;
-constexpr uint64_t kMediaId = 5001;
+constexpr uint64_t kLayoutId = 700;
+constexpr uint64_t kLayerId = 701;
+constexpr uint64_t kMediaId = 7001;
 constexpr auto kMode = tarsel::EditingMode::Local;
 constexpr auto kProgram = qorva::DispatchType::Program;
 

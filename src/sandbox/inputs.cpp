@@ -23,32 +23,29 @@ const std::vector<InputSpec> kInputs = {
     {{.name = "stream-silent", .sourceType = 3, .url = "rtsp://10.0.0.22/silent"}, "stream, silent", false},
 };
 
-constexpr uint64_t kFirstLayerId = 301;
+constexpr uint64_t kFirstPlacementId = 901;
 
 }  // namespace
 
-InputSources::InputSources(qorva::sim::SimHost& host) : _host(host) {
+InputSources::InputSources(qorva::sim::SimHost& host, TapRecorder& taps) : _host(host), _taps(taps) {
     std::vector<tarsel::InputSourceItem> items;
     for (const InputSpec& spec : kInputs) {
         auto player = std::make_shared<SimPlayer>(spec.options);
         player->setLive(spec.live);
-        const uint64_t layerId = kFirstLayerId + _inputs.size();
+        const uint64_t placementId = kFirstPlacementId + _inputs.size();
         tarsel::InputSourceItem item{.sharedPlayer = player, .thumbnailMeta = player->meta()};
-        item.placements.push_back({layerId, 0.f, 0.f, 1920.f, 1080.f});
+        item.placements.push_back({placementId, 0.f, 0.f, 1920.f, 1080.f});
         item.layerNumber = static_cast<uint32_t>(_inputs.size() + 1);
         item.scaleKey = spec.options.name;
         items.push_back(item);
-        _inputs.push_back({spec.kind, player, layerId});
+        _inputs.push_back({spec.kind, player, placementId});
     }
     host.mediaMgr.setInputSources("", items);
 
     _ctrl.setMediaDispatchMgr(host.dispatchMgr);
     _ctrl.setMediaMgr(&host.mediaMgr);
     _ctrl.setZQRuntime(&host.runtime);
-    _ctrl.setFrameDataCallBack([this](const qorva::MediaInfo& info, const zq::mediacore::IFrame*) {
-        std::lock_guard lock(_tapMutex);
-        ++_taps[info.mediaId];
-    });
+    _ctrl.setFrameDataCallBack(taps.callback());
     _ctrl.setRenderFacade(host.facade);
 }
 
@@ -59,19 +56,19 @@ InputsReport InputSources::stop() {
     _ctrl.unsetMediaMgr();
 
     InputsReport report{_host.facade->inputPasses(), {}};
-    std::lock_guard lock(_tapMutex);
     for (const Input& input : _inputs) {
-        report.rows.push_back({input.player->options().name, input.kind, input.player->framesMade(),
-                               _taps[input.layerId], input.player->meta()->isOnline()});
+        report.rows.push_back({input.placementId, input.player->options().name, input.kind, input.player->framesMade(),
+                               _taps.count({input.placementId}), input.player->meta()->isOnline()});
     }
     return report;
 }
 
 void printInputsReport(const InputsReport& report) {
-    fmt::print("\n{:<28} {:<16} {:>8} {:>8} {:>8}   ({} input passes)\n", "input", "kind", "frames", "taps", "online",
-               report.passes);
+    fmt::print("\n{:<10} {:<16} {:<16} {:>8} {:>8} {:>8}   ({} input passes)\n", "placement", "input", "kind", "frames",
+               "taps", "online", report.passes);
     for (const auto& r : report.rows)
-        fmt::print("{:<28} {:<16} {:>8} {:>8} {:>8}\n", r.name, r.kind, r.frames, r.taps, r.online ? "yes" : "no");
+        fmt::print("{:<10} {:<16} {:<16} {:>8} {:>8} {:>8}\n", r.placementId, r.name, r.kind, r.frames, r.taps,
+                   r.online ? "yes" : "no");
 }
 
 }  // namespace sandbox

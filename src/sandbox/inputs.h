@@ -3,18 +3,18 @@
 // host with a capture input, a live stream and a stream that is silent from the
 // start, so that a run of 10.001 s or more sees it declared offline.
 #include <cstdint>
-#include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "qorvarenderctrl/inputsourcerenderctrl.h"
 #include "qorvasim/host.h"
+#include "taps.h"
 
 namespace sandbox {
 
 struct InputRow {
+    uint64_t placementId = 0;
     std::string name;
     std::string kind;
     uint64_t frames = 0;  // frames the player delivered
@@ -29,8 +29,8 @@ struct InputsReport {
 
 class InputSources {
 public:
-    // Adds the inputs to the host and starts the controller.
-    explicit InputSources(qorva::sim::SimHost& host);
+    // Adds the inputs to the host and starts the controller, which taps into `taps`.
+    InputSources(qorva::sim::SimHost& host, TapRecorder& taps);
     InputSources(const InputSources&) = delete;
     InputSources& operator=(const InputSources&) = delete;
 
@@ -41,13 +41,12 @@ private:
     struct Input {
         std::string kind;
         std::shared_ptr<qorva::sim::SimPlayer> player;
-        uint64_t layerId = 0;
+        uint64_t placementId = 0;
     };
 
     qorva::sim::SimHost& _host;
+    const TapRecorder& _taps;
     std::vector<Input> _inputs;
-    std::mutex _tapMutex;
-    std::map<uint64_t, uint64_t> _taps;                 // placement id -> frames tapped
     qorva::mediadispatch::InputSourceRenderCtrl _ctrl;  // last: its thread stops first
 };
 

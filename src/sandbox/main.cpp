@@ -1,16 +1,39 @@
 // The sandbox host: runs the render control library on the simulated host and
 // reports what it saw.
-#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
 
+#include <fmt/format.h>
+
+#include "cluster.h"
+#include "logging.h"
+#include "options.h"
 #include "scenario.h"
+
+namespace {
+
+void run(const sandbox::Options& options) {
+    const std::filesystem::path outDir = std::filesystem::absolute(options.out);
+    std::filesystem::create_directories(outDir);
+    const sandbox::SandboxLog log(options, outDir);
+    if (options.clusterNodes > 0)
+        sandbox::runCluster(options.clusterNodes);
+    else
+        sandbox::runCards(options, outDir);
+    sandbox::printLogCounts(log.counts());
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     sandbox::Options options;
-    CLI::App app{"Runs the render control library on a simulated playout host."};
-    app.add_option("--seconds", options.seconds, "How long to run")->check(CLI::Range(0.1, 3600.0));
-    app.add_option("--out", options.out, "Folder for the output files");
-    CLI11_PARSE(app, argc, argv);
-
-    sandbox::printReport(sandbox::runScenario(options));
+    if (const auto exitCode = sandbox::parseOptions(argc, argv, options)) return *exitCode;
+    try {
+        run(options);
+    } catch (const std::exception& e) {
+        fmt::print(stderr, "renderctrl-sandbox: {}\n", e.what());
+        return 1;
+    }
     return 0;
 }

@@ -1,12 +1,18 @@
 #include "scenario.h"
 
 #include <chrono>
-#include <thread>
 
 #include <fmt/format.h>
 
-#include "qorvarenderctrl/qorvarenderctrl.h"
-#include "qorvasim/host.h"
+#include "cards.h"
+#include "contactsheet.h"
+#include "editing.h"
+#include "inputs.h"
+#include "qorvarenderctrl/renderctrlmgr.h"
+#include "report.h"
+#include "status.h"
+#include "taps.h"
+#include "thumbnail.h"
 
 namespace sandbox {
 
@@ -14,84 +20,74 @@ namespace {
 
 using qorva::mediadispatch::RenderCtrlMgr;
 
-// The NVIDIA card is handed to the frame sync library; the other runs its own thread.
-const std::vector<std::string> kCards = {"#0(NVIDIA RTX A4000)", "#1(Intel UHD Graphics 770)"};
+// The manager, wired as a host wires it and unwired when it goes.
+class WiredManager {
+public:
+    WiredManager(qorva::sim::SimHost& host, TapRecorder& taps) : _mgr(std::make_shared<RenderCtrlMgr>()) {
+        _mgr->setMediaDispatchMgr(host.dispatchMgr);
+        _mgr->setMediaMgr(&host.mediaMgr);
+        _mgr->setZQRuntime(&host.runtime);
+        _mgr->createFrameSync();
+        // Before the facade, so that each controller has it from its creation on.
+        _mgr->setOutPutLayoutMgr(host.layoutMgr);
+        _mgr->setRenderFacade(host.facade);
+        _mgr->setOutPutMgr(&host.outputMgr);
+        _mgr->setPhysicsOutputMgr(host.physicsOutputMgr);
+        _mgr->setSenderMgr(&host.senderMgr);
+        _mgr->setFrameDataCallBack(taps.callback());
+    }
+    ~WiredManager() { unwire(); }
+    WiredManager(const WiredManager&) = delete;
+    WiredManager& operator=(const WiredManager&) = delete;
 
-void addPlayers(qorva::sim::SimHost& host) {
-    host.addPlayer(kCards[0], {.name = "clip-a", .width = 640, .height = 360, .rgba = 0xFFC04020u}, 101, 1);
-    host.addPlayer(kCards[0], {.name = "clip-b", .width = 640, .height = 360, .rgba = 0xFF20A040u}, 102, 2);
-    host.addPlayer(kCards[1], {.name = "camera", .width = 640, .height = 360, .rgba = 0xFF2040C0u}, 201, 1);
-}
+    RenderCtrlMgr& mgr() { return *_mgr; }
 
-// The services in the order a host hands them in.
-void wire(RenderCtrlMgr& mgr, qorva::sim::SimHost& host) {
-    mgr.setMediaDispatchMgr(host.dispatchMgr);
-    mgr.setMediaMgr(&host.mediaMgr);
-    mgr.setZQRuntime(&host.runtime);
-    mgr.createFrameSync();
-    mgr.setRenderFacade(host.facade);
-    mgr.setOutPutLayoutMgr(host.layoutMgr);
-    mgr.setOutPutMgr(&host.outputMgr);
-    mgr.setPhysicsOutputMgr(host.physicsOutputMgr);
-    mgr.setSenderMgr(&host.senderMgr);
-}
+    // Stops the render threads and the frame sync object, then takes the services back.
+    void unwire() {
+        if (!_wired) return;
+        _wired = false;
+        _mgr->release();
+        _mgr->unsetOutPutLayoutMgr();
+        _mgr->unsetMediaDispatchMgr();
+        _mgr->unsetMediaMgr();
+        _mgr->unsetZQRuntime();
+    }
 
-// Stops the render threads, then takes the services back.
-void unwire(RenderCtrlMgr& mgr) {
-    mgr.release();
-    mgr.unsetOutPutLayoutMgr();
-    mgr.unsetMediaDispatchMgr();
-    mgr.unsetMediaMgr();
-    mgr.unsetZQRuntime();
-}
-
-// The frame sync library numbers the passes it drives; a card's own thread passes 0.
-std::string drivenBy(const qorva::sim::SimHost& host, const std::string& card) {
-    for (const auto& item : host.mediaMgr.inputSources(card))
-        for (const auto& placement : item.placements)
-            if (host.layoutMgr->lastSyncValue(placement.id) != 0) return "frame sync";
-    return "own thread";
-}
+private:
+    std::shared_ptr<RenderCtrlMgr> _mgr;
+    bool _wired = true;
+};
 
 }  // namespace
 
-Report runScenario(const Options& options) {
+void runCards(const Options& options, const std::filesystem::path& outDir) {
+    ContactSheet sheet(outDir / "contact-sheet.png");
     qorva::sim::SimHost host;
-    for (size_t i = 0; i < kCards.size(); ++i) host.addCard(kCards[i])->setOutputTextures(cardTextures(i));
-    addPlayers(host);
+    const std::vector<Card> cards = addCards(host, options.cards, options.players);
+    TapRecorder taps;
+    std::vector<Layer> hostLayers;
+    EditingReport editing;
+    InputsReport inputsReport;
 
-    TapCounter taps;
-    auto mgr = std::make_shared<RenderCtrlMgr>();
+    fmt::print("{} cards, {} players each, for {} s\n", cards.size(), options.players, options.seconds);
     const auto start = std::chrono::steady_clock::now();
-    wire(*mgr, host);
-    taps.install(*mgr);
-    InputSources inputs(host);
-    const EditingReport editing = runEditing(host);
-    std::this_thread::sleep_for(std::chrono::duration<double>(options.seconds));
-    unwire(*mgr);
-
-    Report report;
-    report.inputs = inputs.stop();
-    report.editing = editing;
-    report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    for (const auto& text : kCards) {
-        const auto card = host.facade->card(text);
-        report.cards.push_back({text, drivenBy(host, text), card->renders(), card->endFrames(), card->vblank().waits(),
-                                card->vblank().missed()});
+    {
+        WiredManager wiring(host, taps);
+        InputSources inputs(host, taps);
+        hostLayers.push_back(showOrgThumbnail(wiring.mgr()));
+        editing = runEditing(host);
+        StatusLine(cards, taps).runFor(start, options.seconds);
+        wiring.unwire();
+        inputsReport = inputs.stop();
     }
-    report.taps = taps.report(host.senderMgr, kCards);
-    return report;
-}
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    Report report = collectReport(host, cards, hostLayers, taps, seconds);
+    report.inputs = inputsReport;
+    report.editing = editing;
+    printReport(report);
 
-void printReport(const Report& report) {
-    fmt::print("\n{:<28} {:<11} {:>8} {:>10} {:>8} {:>8} {:>8}\n", "card", "driven by", "passes", "passes/s", "render",
-               "endFrame", "missed");
-    for (const auto& c : report.cards)
-        fmt::print("{:<28} {:<11} {:>8} {:>10.1f} {:>8} {:>8} {:>8}\n", c.card, c.driver, c.renders,
-                   c.renders / report.seconds, c.renders, c.endFrames, c.missedVBlanks);
-    printTaps(report.taps);
-    printInputsReport(report.inputs);
-    printEditingReport(report.editing);
+    sheet.write(contactSheetTiles(report));
+    fmt::print("\ncontact sheet: {}\n", sheet.path().string());
 }
 
 }  // namespace sandbox

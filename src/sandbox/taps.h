@@ -1,44 +1,35 @@
 #pragma once
-// What a sandbox run delivered: frame data taps per layer and sender textures per
-// card.
+// The frame data taps of a run: how many frames each layer delivered and the picture
+// of the last one. Called from the render threads, the frame sync thread and the
+// input source thread at once.
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <mutex>
-#include <string>
 #include <vector>
 
-#include "qorvarenderctrl/qorvarenderctrl.h"
-#include "qorvasim/outputs.h"
+#include "qorvarenderctrl/irenderctrl.h"
 
 namespace sandbox {
 
 struct LayerTaps {
     uint64_t count = 0;
-    int32_t width = 0;  // of the last tap
-    int32_t height = 0;
+    std::shared_ptr<const zq::mediacore::STAVFrame> last;  // the last tapped picture
 };
 
-struct TapReport {
-    std::map<uint64_t, LayerTaps> layers;  // by layer id
-    std::vector<std::pair<std::string, uint64_t>> texturesPerCard;
-};
-
-// The output textures of the sandbox's card number `cardIndex`: sender keys of its
-// own, and one key without a texture, which the library does not forward.
-std::map<uint64_t, uint64_t> cardTextures(size_t cardIndex);
-
-// Counts the frame data taps per layer; the tap is called from the render threads.
-class TapCounter {
+class TapRecorder {
 public:
-    // After setRenderFacade: the tap reaches only the controllers that exist.
-    void install(qorva::mediadispatch::RenderCtrlMgr& mgr);
-    TapReport report(const qorva::sim::SimSenderMgr& senders, const std::vector<std::string>& cards) const;
+    // The tap to hand to the manager and the input source controller.
+    qorva::mediadispatch::FrameDataCallBack callback();
+
+    std::map<uint64_t, LayerTaps> layers() const;  // by layer (or placement) id
+    uint64_t count(const std::vector<uint64_t>& layerIds) const;
 
 private:
+    void record(uint64_t layerId, const zq::mediacore::IFrame* frame);
+
     mutable std::mutex _mutex;
     std::map<uint64_t, LayerTaps> _layers;
 };
-
-void printTaps(const TapReport& report);
 
 }  // namespace sandbox

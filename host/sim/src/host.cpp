@@ -4,7 +4,11 @@ namespace qorva::sim {
 
 std::shared_ptr<SimRenderFacade> SimHost::addCard(const std::string& text) { return facade->addCard(text); }
 
-std::vector<tarsel::InputSourceItem>& SimHost::itemsOf(const std::string& cardText) { return _items[cardText]; }
+void SimHost::addItem(const std::string& cardText, tarsel::InputSourceItem item) {
+    auto& items = _items[cardText];
+    items.push_back(std::move(item));
+    mediaMgr.setInputSources(cardText, items);
+}
 
 std::shared_ptr<SimPlayer> SimHost::addPlayer(const std::string& cardText, SimPlayer::Options options, uint64_t layerId,
                                               uint32_t layerNumber) {
@@ -17,9 +21,7 @@ std::shared_ptr<SimPlayer> SimHost::addPlayer(const std::string& cardText, SimPl
     item.scaleKey = options.name;
     item.tapEnabled = true;
     item.placements.push_back(tarsel::InputSourceEntry{layerId, 0.f, 0.f, 1920.f, 1080.f});
-    auto& items = itemsOf(cardText);
-    items.push_back(item);
-    mediaMgr.setInputSources(cardText, items);
+    addItem(cardText, std::move(item));
     return player;
 }
 

@@ -10,19 +10,36 @@ namespace {
 
 using zq::mediacore::STAVFrame;
 
-// 3x5 glyphs, one row per 3 bits, for digits, upper-case letters and a few signs.
+// 3x5 glyphs, one row per 3 bits from the top bit down, for digits, upper-case
+// letters and a few signs; anything else is blank.
 uint16_t glyph(char c) {
-    static const std::array<uint16_t, 10> digits = {0x7B6F, 0x2492, 0x73E7, 0x73CF, 0x5BC9,
+    static const std::array<uint16_t, 10> digits = {0x7B6F, 0x2C97, 0x73E7, 0x73CF, 0x5BC9,
                                                     0x79CF, 0x79EF, 0x7249, 0x7BEF, 0x7BCF};
     static const std::array<uint16_t, 26> letters = {
         0x2BED, 0x6BAE, 0x7927, 0x6B6E, 0x79E7, 0x79E4, 0x796F, 0x5BED, 0x7497, 0x126A, 0x5BAD, 0x4927, 0x5FED,
-        0x6B6D, 0x2B6A, 0x6BA4, 0x2B79, 0x6BAD, 0x388E, 0x7492, 0x5B6F, 0x5B6A, 0x5BFD, 0x5AAD, 0x5A92, 0x72A7};
+        0x6B6D, 0x2B6A, 0x6BA4, 0x2B73, 0x6BAD, 0x388E, 0x7492, 0x5B6F, 0x5B6A, 0x5BFD, 0x5AAD, 0x5A92, 0x72A7};
     const auto u = static_cast<unsigned char>(std::toupper(static_cast<unsigned char>(c)));
     if (u >= '0' && u <= '9') return digits[u - '0'];
     if (u >= 'A' && u <= 'Z') return letters[u - 'A'];
-    if (u == '-' || u == '_') return 0x01C0;
-    if (u == '#') return 0x5F7D;
-    return 0;
+    switch (u) {
+        case '-':
+        case '_':
+            return 0x01C0;
+        case '#':
+            return 0x5F7D;
+        case '(':
+            return 0x2922;
+        case ')':
+            return 0x224A;
+        case ':':
+            return 0x0410;
+        case '.':
+            return 0x0002;
+        case '/':
+            return 0x12A4;
+        default:
+            return 0;
+    }
 }
 
 void fillRect(STAVFrame& f, int32_t x0, int32_t y0, int32_t w, int32_t h, uint32_t rgba) {
@@ -30,6 +47,8 @@ void fillRect(STAVFrame& f, int32_t x0, int32_t y0, int32_t w, int32_t h, uint32
         for (int32_t x = std::max(0, x0); x < std::min(f.width, x0 + w); ++x)
             f.pixels[static_cast<size_t>(y) * f.width + x] = rgba;
 }
+
+}  // namespace
 
 void drawText(STAVFrame& f, int32_t x, int32_t y, int32_t scale, const std::string& text, uint32_t rgba) {
     for (char c : text) {
@@ -41,8 +60,6 @@ void drawText(STAVFrame& f, int32_t x, int32_t y, int32_t scale, const std::stri
         x += 4 * scale;
     }
 }
-
-}  // namespace
 
 std::shared_ptr<STAVFrame> makeTestPattern(int32_t width, int32_t height, uint64_t frameNumber, uint32_t rgba,
                                            const std::string& label) {

@@ -28,11 +28,12 @@ struct SimHost {
     std::shared_ptr<SimRenderFacade> addCard(const std::string& text);
     std::shared_ptr<SimPlayer> addPlayer(const std::string& cardText, SimPlayer::Options options, uint64_t layerId,
                                          uint32_t layerNumber);
+    // Any other item on a card (a still layer, a thumbnail), after those added before.
+    void addItem(const std::string& cardText, tarsel::InputSourceItem item);
 
     std::vector<std::shared_ptr<SimPlayer>> players;
 
 private:
-    std::vector<tarsel::InputSourceItem>& itemsOf(const std::string& cardText);
     std::map<std::string, std::vector<tarsel::InputSourceItem>> _items;
 };
 

@@ -1,0 +1,78 @@
+#include "options.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+namespace sandbox {
+
+namespace {
+
+constexpr int kMaxCards = 8;
+constexpr int kMaxPlayers = 6;
+constexpr int kMaxClusterNodes = 16;
+
+// A finite number within [min, max]: CLI::Range alone lets "nan" through, since
+// every comparison with it is false.
+CLI::Validator finiteRange(double min, double max) {
+    CLI::Range range(min, max);
+    return CLI::Validator(
+        [range](std::string& text) mutable {
+            double value = 0.0;
+            if (!CLI::detail::lexical_cast(text, value) || !std::isfinite(value))
+                return "Value " + text + " is not a number";
+            return range(text);
+        },
+        range.get_description());
+}
+
+const std::vector<std::string> kLogLevels = {"trace", "debug", "info", "warn", "err", "critical", "off"};
+
+}  // namespace
+
+std::optional<int> parseOptions(int argc, char** argv, Options& o) {
+    CLI::App app{
+        "Runs the render control library on a simulated playout host: display cards with synthetic players, "
+        "input sources and an editing script, or with --cluster the cluster link over in-process nodes. Prints a "
+        "status line per second and a summary, and writes the library's log and a PNG contact sheet of the tapped "
+        "frames to the output folder."};
+    app.get_formatter()->column_width(24);
+    auto* seconds = app.add_option("--seconds", o.seconds, "How long the cards run")
+                        ->check(finiteRange(0.1, 3600.0))
+                        ->capture_default_str();
+    auto* cards =
+        app.add_option("--cards", o.cards,
+                       "Display cards, in turn an NVIDIA card driven by the frame sync library, an NVIDIA T400 and "
+                       "another card (each with a render thread of its own)")
+            ->check(CLI::Range(1, kMaxCards))
+            ->capture_default_str();
+    auto* players = app.add_option("--players", o.players, "Players per card, each on a layer of its own")
+                        ->check(CLI::Range(1, kMaxPlayers))
+                        ->capture_default_str();
+    app.add_option("--out", o.out, "Folder for the log and the contact sheet (created if missing)")
+        ->capture_default_str();
+    app.add_option("--cluster", o.clusterNodes,
+                   "Runs the cluster link scenario with N nodes instead of the cards: ports reported, the table sent "
+                   "to the backup, a master failure and the restore")
+        ->check(CLI::Range(2, kMaxClusterNodes))
+        ->excludes(seconds, cards, players);
+    std::string logLevel = "info";
+    app.add_option("--log-level", logLevel, "Lowest level of the library's log lines that are written")
+        ->check(CLI::IsMember(kLogLevels, CLI::ignore_case))
+        ->capture_default_str();
+    app.add_flag("--log-stderr", o.logStderr, "Log to standard error instead of the log file");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e);
+    }
+    std::transform(logLevel.begin(), logLevel.end(), logLevel.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    o.logLevel = spdlog::level::from_str(logLevel);
+    return std::nullopt;
+}
+
+}  // namespace sandbox
