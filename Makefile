@@ -3,6 +3,7 @@
 SHELL := /bin/bash
 .DEFAULT_GOAL := test
 SANDBOX_ARGS ?=
+BENCH_ARGS ?=
 # Compiler cache hits across clones and worktrees: paths relative to the checkout.
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_NOHASHDIR := 1
@@ -38,7 +39,7 @@ asan: deps
 bench: deps
 	cmake --preset bench
 	cmake --build --preset bench
-	scripts/run-bench.sh build/bench/bin
+	scripts/run-bench.sh build/bench/bin $(BENCH_ARGS)
 
 # The Windows cross build (MinGW-w64) and its test suite under Wine.
 windows: deps-windows
