@@ -28,9 +28,9 @@ protected:
     void flush_() override {}
 };
 
-LogCapture::LogCapture() : _sink(std::make_shared<Sink>()) {
+LogCapture::LogCapture(int minLevel) : _sink(std::make_shared<Sink>()) {
     auto logger = std::make_shared<spdlog::logger>("capture", _sink);
-    logger->set_level(spdlog::level::trace);
+    logger->set_level(static_cast<spdlog::level::level_enum>(minLevel));
     _previous = JT::SpdlogApplication::instance().logger();
     JT::SpdlogApplication::instance().setLogger(logger);
 }

@@ -20,7 +20,9 @@ struct LogRecord {
 
 class LogCapture {
 public:
-    LogCapture();
+    // Captures the lines at `minLevel` and above (spdlog's numeric levels); the others
+    // are dropped, which keeps bulk runs cheap.
+    explicit LogCapture(int minLevel = 0);
     ~LogCapture();
     LogCapture(const LogCapture&) = delete;
     LogCapture& operator=(const LogCapture&) = delete;

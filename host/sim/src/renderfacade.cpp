@@ -8,11 +8,22 @@ namespace qorva::sim {
 
 SimRenderFacade::SimRenderFacade(std::string cardText) : _cardText(std::move(cardText)) {}
 
+SimRenderFacade::SimRenderFacade(std::string cardText, std::chrono::nanoseconds vblankPeriod)
+    : _cardText(std::move(cardText)), _vblank(vblankPeriod) {}
+
 std::shared_ptr<SimRenderFacade> SimRenderFacade::addCard(const std::string& text) {
-    auto facade = std::make_shared<SimRenderFacade>(text);
+    return keepCard(std::make_shared<SimRenderFacade>(text));
+}
+
+std::shared_ptr<SimRenderFacade> SimRenderFacade::addCard(const std::string& text,
+                                                          std::chrono::nanoseconds vblankPeriod) {
+    return keepCard(std::make_shared<SimRenderFacade>(text, vblankPeriod));
+}
+
+std::shared_ptr<SimRenderFacade> SimRenderFacade::keepCard(std::shared_ptr<SimRenderFacade> card) {
     std::lock_guard lock(_mutex);
-    _cards.push_back(facade);
-    return facade;
+    _cards.push_back(card);
+    return card;
 }
 
 std::shared_ptr<SimRenderFacade> SimRenderFacade::card(const std::string& text) const {

@@ -23,9 +23,12 @@ public:
     using DisplayCardInfo = qorva::mediaoutput::DisplayCardInfo;
 
     explicit SimRenderFacade(std::string cardText = {});
+    SimRenderFacade(std::string cardText, std::chrono::nanoseconds vblankPeriod);
 
     // Root facade: adds a display card with this text and returns its facade.
     std::shared_ptr<SimRenderFacade> addCard(const std::string& text);
+    // The same with a vertical blank of another rate than 60 Hz.
+    std::shared_ptr<SimRenderFacade> addCard(const std::string& text, std::chrono::nanoseconds vblankPeriod);
     std::shared_ptr<SimRenderFacade> card(const std::string& text) const;
     const std::string& cardText() const { return _cardText; }
 
@@ -61,6 +64,7 @@ public:
     bool awaitInputPasses(uint64_t count, std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
 private:
+    std::shared_ptr<SimRenderFacade> keepCard(std::shared_ptr<SimRenderFacade> card);
     void record(std::string call);
     static void scaleInto(const LayerFrameInfo& info, zq::mediacore::IFrame* target, int32_t width, int32_t height);
 

@@ -1,10 +1,12 @@
 // The render thread: started by setRenderFacade, stopped and joined by release,
 // never left running by its owner. Each iteration runs an update pass, lets the
-// facade render the players that delivered a frame, and sleeps 16 ms.
+// facade render the players that delivered a frame, and sleeps 16 ms, also when a
+// host call of the pass threw.
 #include <mutex>
 #include <vector>
 
 #include "common/log.h"
+#include "common/threadedge.h"
 #include "inputsourcerenderctrl/inputsourcerenderctrl_impl.h"
 #include "qorvahost/zqcutils.h"
 
@@ -88,26 +90,33 @@ void InputSourceRenderCtrl::Impl::run() {
         QRC_INFO("renderFacade is null.");
         return;
     }
-    while (running) updateInputFrameData();
+    while (running) {
+        renderctrl::catchAtThreadEdge("input pass", [this] { updateInputFrameData(); });
+        zqSleep(kPassPauseMs);
+    }
     QRC_INFO("Render Ctrl Thread stoped.");
 }
 
 void InputSourceRenderCtrl::Impl::updateInputFrameData() {
     _pass = Pass{renderFacade.get(), _mediaMgr, frameDataCallBack.get(), inputFrameDataUpdateCallBack.get()};
     const std::shared_ptr<IRenderFacade> facade = _pass.renderFacade.lock();
+    // Without a facade (the host emptied the reference while the thread runs) the
+    // loop keeps its rhythm rather than spin on the warning.
     if (!facade) {
         QRC_WARN("renderFacade is null.");
-        // The host emptied the reference while the thread runs: keep the rhythm
-        // rather than spin on the warning until it hands in a facade again.
-        zqSleep(kPassPauseMs);
         return;
     }
     std::vector<std::shared_ptr<IPlayer>> players;
-    updateInputFrameData(players);
+    try {
+        updateInputFrameData(players);
+    } catch (...) {
+        // A host call threw: the frames taken so far go back before the pass gives up.
+        for (const auto& player : players) player->frameConsumed();
+        throw;
+    }
     facade->beginInputPass();
     for (const auto& player : players) player->frameConsumed();
     facade->endInputPass();
-    zqSleep(kPassPauseMs);
 }
 
 }  // namespace qorva::mediadispatch

@@ -24,17 +24,22 @@ void RenderCtrl::Impl::updateFrameData(uint32_t syncValue) {
     }
     std::vector<std::shared_ptr<IPlayer>> consumedPlayers;
     std::vector<std::shared_ptr<IMeta>> thumbnailMetas;
-    updateFrameData(consumedPlayers, thumbnailMetas, syncValue);
-    const uint64_t t1 = getLocalTimeMs();
-    facade->render();
-    const uint64_t t2 = getLocalTimeMs();
-    updateOutputTexture();
-    const uint64_t t3 = getLocalTimeMs();
-    for (const auto& meta : thumbnailMetas) {
-        QRC_WARN("destroyOrgThumbnail RenderCtrl::updateFrameData end meta.id{}", meta->getId());
-        meta->destroyOrgThumbnail();
+    uint64_t t1 = 0, t2 = 0, t3 = 0;
+    try {
+        updateFrameData(consumedPlayers, thumbnailMetas, syncValue);
+        t1 = getLocalTimeMs();
+        facade->render();
+        t2 = getLocalTimeMs();
+        updateOutputTexture();
+        t3 = getLocalTimeMs();
+    } catch (...) {
+        // A host call threw: what the pass took goes back before it gives up.
+        _locked = {};
+        giveBack(thumbnailMetas, consumedPlayers);
+        _passFrames.clear();
+        throw;
     }
-    for (const auto& player : consumedPlayers) player->frameConsumed();
+    giveBack(thumbnailMetas, consumedPlayers);
     const uint64_t t4 = getLocalTimeMs();
     facade->endFrame();
     const uint64_t t5 = getLocalTimeMs();
@@ -48,6 +53,15 @@ void RenderCtrl::Impl::updateFrameData(uint32_t syncValue) {
     updateScaleSkip();
     if (_fps > 75) zqSleep(1);
     _passFrames.clear();
+}
+
+void RenderCtrl::Impl::giveBack(const std::vector<std::shared_ptr<IMeta>>& thumbnailMetas,
+                                const std::vector<std::shared_ptr<IPlayer>>& consumedPlayers) {
+    for (const auto& meta : thumbnailMetas) {
+        QRC_WARN("destroyOrgThumbnail RenderCtrl::updateFrameData end meta.id{}", meta->getId());
+        meta->destroyOrgThumbnail();
+    }
+    for (const auto& player : consumedPlayers) player->frameConsumed();
 }
 
 // Called by the frame update after the layer size query. A second with N passes

@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "common/log.h"
+#include "common/threadedge.h"
 
 namespace qorva::mediadispatch {
 
@@ -78,14 +79,16 @@ void DrawThread::awaitFacade() {
 
 // One request, one render(); the wake-up that stop() causes draws nothing. A request
 // made while render() runs is satisfied by that draw. render() runs outside the
-// lock, so that it may request a draw itself without deadlocking.
+// lock, so that it may request a draw itself without deadlocking. A render() that
+// throws still answers its request: its waiter is released and the thread waits for
+// the next request instead of drawing again at once.
 void DrawThread::drawRequested(qorva::mediaoutput::IRenderFacade& facade) {
     {
         std::unique_lock lock(_requestMutex);
         _requestCond.wait(lock, [this] { return !_drawn; });
     }
     if (_running && _drawEnabled) {
-        facade.render();
+        renderctrl::catchAtThreadEdge("draw", [&] { facade.render(); });
         _drawn = true;
     } else if (_running) {
         zqSleep(1);  // draws disabled: the request stays pending

@@ -64,6 +64,9 @@ public:
 
     // The draw pass (drawpass.cpp).
     void updateFrameData(uint32_t syncValue);
+    // Destroys the shown org thumbnails and releases the consumed frames.
+    void giveBack(const std::vector<std::shared_ptr<IMeta>>& thumbnailMetas,
+                  const std::vector<std::shared_ptr<IPlayer>>& consumedPlayers);
     bool accountFrameRate();
     void updateScaleSkip();
 

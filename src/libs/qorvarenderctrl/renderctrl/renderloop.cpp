@@ -1,6 +1,8 @@
 // The render thread: started by start(), stopped and joined by release(), never
-// detached. Its body repeats a draw pass and a vertical-blank wait.
+// detached. Its body repeats a draw pass and a vertical-blank wait; a host call that
+// throws ends only the pass or wait it was in.
 #include "common/log.h"
+#include "common/threadedge.h"
 #include "renderctrl/renderctrl_impl.h"
 
 namespace qorva::mediadispatch {
@@ -29,8 +31,8 @@ void RenderCtrl::Impl::run() {
         return;
     }
     while (_running) {
-        _owner->updateFrameData(0);
-        _owner->waitForVBlank();
+        renderctrl::catchAtThreadEdge("render pass", [this] { _owner->updateFrameData(0); });
+        renderctrl::waitAtThreadEdge([this] { _owner->waitForVBlank(); });
     }
     QRC_INFO("Render Ctrl Thread stoped.");
 }

@@ -1,6 +1,7 @@
 #include "renderctrlmgr/framesyncrenderctx.h"
 
 #include "common/log.h"
+#include "common/threadedge.h"
 
 namespace qorva::mediadispatch {
 
@@ -10,7 +11,7 @@ void FrameSyncRenderCtx::waitForVBlank() {
         QRC_WARN("sharedRenderCtrl is null.");
         return;
     }
-    renderCtrl->waitForVBlank();
+    renderctrl::waitAtThreadEdge([&] { renderCtrl->waitForVBlank(); });
 }
 
 void FrameSyncRenderCtx::renderScene(int value) {
@@ -19,7 +20,7 @@ void FrameSyncRenderCtx::renderScene(int value) {
         QRC_WARN("sharedRenderCtrl is null.");
         return;
     }
-    renderCtrl->updateFrameData(static_cast<uint32_t>(value));
+    renderctrl::catchAtThreadEdge("render pass", [&] { renderCtrl->updateFrameData(static_cast<uint32_t>(value)); });
 }
 
 }  // namespace qorva::mediadispatch

@@ -1,6 +1,7 @@
 #pragma once
 // The render context handed to the frame sync library for one display card: the
 // library's thread runs the card's draw passes and vertical-blank waits through it.
+// No exception leaves these calls: the frame sync library is built apart.
 #include <memory>
 
 #include "qorvarenderctrl/iframesyncrenderctx.h"

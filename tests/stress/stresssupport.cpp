@@ -1,0 +1,89 @@
+#include "stress/stresssupport.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iterator>
+
+namespace qrc::test {
+
+int stressCycles(int fallback) {
+    const char* text = std::getenv("QRC_STRESS_CYCLES");
+    const int cycles = text ? std::atoi(text) : 0;
+    return cycles > 0 ? cycles : fallback;
+}
+
+std::optional<size_t> processThreads() {
+#if defined(__linux__)
+    std::error_code error;
+    const std::filesystem::directory_iterator tasks("/proc/self/task", error);
+    if (error) return std::nullopt;
+    return static_cast<size_t>(std::distance(tasks, std::filesystem::directory_iterator{}));
+#else
+    return std::nullopt;
+#endif
+}
+
+std::optional<size_t> settledThreads(size_t expected, std::chrono::seconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    std::optional<size_t> count = processThreads();
+    while (count && *count != expected && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::yield();
+        count = processThreads();
+    }
+    return count;
+}
+
+void Watchdog::abortHung(int cycle) {
+    std::fprintf(stderr, "stress: cycle %d hung\n", cycle);
+    std::fflush(stderr);
+    std::abort();
+}
+
+Watchdog::Watchdog(std::chrono::milliseconds limit, OnHang onHang)
+    : _limit(limit), _onHang(std::move(onHang)), _thread([this] { run(); }) {}
+
+Watchdog::~Watchdog() {
+    {
+        std::lock_guard lock(_mutex);
+        _stop = true;
+    }
+    _changed.notify_all();
+    _thread.join();
+}
+
+void Watchdog::arm(int cycle) {
+    {
+        std::lock_guard lock(_mutex);
+        _cycle = cycle;
+        _deadline = std::chrono::steady_clock::now() + _limit;
+        ++_generation;
+    }
+    _changed.notify_all();
+}
+
+void Watchdog::disarm() {
+    {
+        std::lock_guard lock(_mutex);
+        _cycle.reset();
+        ++_generation;
+    }
+    _changed.notify_all();
+}
+
+void Watchdog::run() {
+    std::unique_lock lock(_mutex);
+    while (!_stop) {
+        const uint64_t seen = _generation;
+        const auto changed = [&] { return _stop || _generation != seen; };
+        if (!_cycle) {
+            _changed.wait(lock, changed);
+        } else if (!_changed.wait_until(lock, _deadline, changed)) {
+            const int cycle = *_cycle;
+            _cycle.reset();
+            _onHang(cycle);
+        }
+    }
+}
+
+}  // namespace qrc::test

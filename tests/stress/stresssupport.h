@@ -1,0 +1,54 @@
+#pragma once
+// What the stress tests need besides the simulated host: their cycle count, the
+// process's thread count, and a watchdog for cycles that hang.
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+namespace qrc::test {
+
+// QRC_STRESS_CYCLES when it holds a positive number, else `fallback`.
+int stressCycles(int fallback);
+
+// The threads of this process as the system lists them (/proc/self/task); nullopt
+// on systems without that list.
+std::optional<size_t> processThreads();
+// A joined thread leaves the list a moment after its join returned: waits up to
+// `limit` for the count to come back to `expected`, and returns the last count.
+std::optional<size_t> settledThreads(size_t expected, std::chrono::seconds limit);
+
+// Reports a cycle that takes longer than the limit. By default it ends the process
+// with a message naming the cycle: a thread that hangs cannot be unwound, and CTest
+// would only report a timeout without saying where.
+class Watchdog {
+public:
+    using OnHang = std::function<void(int cycle)>;
+    static void abortHung(int cycle);
+
+    explicit Watchdog(std::chrono::milliseconds limit, OnHang onHang = abortHung);
+    ~Watchdog();
+    Watchdog(const Watchdog&) = delete;
+    Watchdog& operator=(const Watchdog&) = delete;
+
+    void arm(int cycle);
+    void disarm();
+
+private:
+    void run();
+
+    const std::chrono::milliseconds _limit;
+    const OnHang _onHang;
+    std::mutex _mutex;
+    std::condition_variable _changed;
+    std::optional<int> _cycle;
+    std::chrono::steady_clock::time_point _deadline;
+    uint64_t _generation = 0;
+    bool _stop = false;
+    std::thread _thread;
+};
+
+}  // namespace qrc::test
