@@ -4,11 +4,12 @@ SHELL := /bin/bash
 .DEFAULT_GOAL := test
 SANDBOX_ARGS ?=
 BENCH_ARGS ?=
+FUZZ_SECONDS ?= 60
 # Compiler cache hits across clones and worktrees: paths relative to the checkout.
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_NOHASHDIR := 1
 
-.PHONY: deps deps-windows test sandbox tsan asan bench windows windows-test ci format
+.PHONY: deps deps-windows test sandbox tsan asan bench fuzz windows windows-test ci format
 
 deps:
 	@scripts/install-deps.sh
@@ -40,6 +41,15 @@ bench: deps
 	cmake --preset bench
 	cmake --build --preset bench
 	scripts/run-bench.sh build/bench/bin $(BENCH_ARGS)
+
+# libFuzzer on the port table decoder (clang), FUZZ_SECONDS long; findings land in
+# build/fuzz/findings.
+fuzz:
+	@scripts/install-deps.sh --fuzz
+	cmake --preset fuzz
+	cmake --build --preset fuzz --target qrc_porttable_fuzz
+	mkdir -p build/fuzz/corpus build/fuzz/findings
+	build/fuzz/bin/qrc_porttable_fuzz -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=build/fuzz/findings/ build/fuzz/corpus
 
 # The Windows cross build (MinGW-w64) and its test suite under Wine.
 windows: deps-windows
