@@ -33,11 +33,16 @@ constexpr int kBlanks = 5;
 
 void renderBroke() { throw std::runtime_error("render broke"); }
 
-// Parks the thread that enters it until the test lets it go.
+// Once armed, parks the thread that enters it until the test lets it go.
 class Gate {
 public:
+    void arm() {
+        std::lock_guard lock(_mutex);
+        _armed = true;
+    }
     void pass() {
         std::unique_lock lock(_mutex);
+        if (!_armed) return;
         _entered = true;
         _changed.notify_all();
         _changed.wait_for(lock, 10s, [&] { return _open; });
@@ -55,6 +60,7 @@ public:
 private:
     std::mutex _mutex;
     std::condition_variable _changed;
+    bool _armed = false;
     bool _entered = false;
     bool _open = false;
 };
@@ -141,6 +147,7 @@ INSTANTIATE_TEST_SUITE_P(Hosts, AThrowingHostCall,
 TEST_F(TwoCards, ABlockingTapHoldsUpOnlyItsOwnCard) {
     onFaultyTap = [this] { gate.pass(); };
     start();
+    gate.arm();  // the first pass may meet the tap before or after start() returns
     faulty->vblank().step();  // card A's next pass stops in the tap
     ASSERT_TRUE(gate.awaitEntered());
     const uint64_t healthyPasses = healthy->renders();

@@ -213,8 +213,9 @@ void RenderCtrlMgr::Impl::release() {
     {
         std::shared_lock lock(renderCtrlsMutex);
         walkControllers([](const std::string&, RenderCtrl& c) { c.release(); });
-        destroyFrameSync();
     }
+    // Outside the table's lock: setRenderFacade takes the frame sync lock first.
+    destroyFrameSync();
     stopFrameSyncTimer();
 }
 
