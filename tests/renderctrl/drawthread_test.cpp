@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/log.h"
 #include "qorvahost/zqcutils_control.h"
 #include "qorvasim/renderfacade.h"
 #include "renderctrl/drawthread.h"
@@ -95,6 +96,16 @@ TEST_F(Drawing, DestructionJoinsTheThread) {
         scoped.start();
     }
     EXPECT_EQ(log.messages(), (Strings{"Draw thread started.", "Draw thread stoped."}));
+}
+
+TEST_F(Drawing, DestroyedFromInsideRenderItEndsAfterThatDraw) {
+    auto owned = std::make_unique<DrawThread>();
+    facade->setRenderHook([&owned] { owned.reset(); });
+    owned->setRenderFacade(facade);
+    owned->start();
+    owned->requestDraw();
+    ASSERT_TRUE(log.waitFor(renderctrl::log::Info, "Draw thread stoped."));
+    EXPECT_EQ(facade->renders(), 1u);
 }
 
 }  // namespace

@@ -226,6 +226,17 @@ TEST_F(RenderLoop, DestroyingTheControllerJoinsItsThread) {
     EXPECT_EQ(log.count(Info, "Render Ctrl Thread stoped."), 1u);
 }
 
+// The host drops its last reference from inside a pass: the thread cannot join
+// itself, so the loop ends after that pass and nothing it still uses is freed.
+TEST_F(RenderLoop, DestroyedFromItsOwnPassTheControllerEndsAfterThatPass) {
+    card->setRenderHook([this] { ctrl.reset(); });
+    card->vblank().open();
+    ctrl->start();
+    ASSERT_TRUE(log.waitFor(Info, "Render Ctrl Thread stoped."));
+    EXPECT_EQ(card->renders(), 1u);
+    EXPECT_EQ(card->endFrames(), 1u);  // the pass in progress was finished
+}
+
 // Setters replace services while passes run on the render thread; under
 // ThreadSanitizer this proves the replacement is race-free.
 TEST_F(RenderLoop, SettersRaceNoPass) {

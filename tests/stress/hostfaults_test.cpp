@@ -147,7 +147,7 @@ INSTANTIATE_TEST_SUITE_P(Hosts, AThrowingHostCall,
 TEST_F(TwoCards, ABlockingTapHoldsUpOnlyItsOwnCard) {
     onFaultyTap = [this] { gate.pass(); };
     start();
-    gate.arm();  // the first pass may meet the tap before or after start() returns
+    gate.arm();               // the first pass may meet the tap before or after start() returns
     faulty->vblank().step();  // card A's next pass stops in the tap
     ASSERT_TRUE(gate.awaitEntered());
     const uint64_t healthyPasses = healthy->renders();

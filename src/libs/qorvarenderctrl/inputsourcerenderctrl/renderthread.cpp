@@ -5,6 +5,7 @@
 #include <mutex>
 #include <vector>
 
+#include "common/finishedthreads.h"
 #include "common/log.h"
 #include "common/threadedge.h"
 #include "inputsourcerenderctrl/inputsourcerenderctrl_impl.h"
@@ -18,39 +19,11 @@ constexpr unsigned kPassPauseMs = 16;
 
 InputSourceRenderCtrl::Impl::Impl(InputSourceRenderCtrl* owner) : owner(owner) {}
 
-namespace {
-
-// A thread cannot join itself. A render thread whose controller was destroyed from
-// one of its own callbacks ends right after; its handle is kept here and joined
-// when the process ends, so that no thread is ever detached.
-class FinishedThreads {
-public:
-    void keep(std::thread thread) {
-        std::lock_guard lock(_mutex);
-        _threads.push_back(std::move(thread));
-    }
-    ~FinishedThreads() {
-        for (auto& thread : _threads) thread.join();
-    }
-
-private:
-    std::mutex _mutex;
-    std::vector<std::thread> _threads;
-};
-
-FinishedThreads finishedThreads;
-
-}  // namespace
-
 // The thread holds a reference to its Impl, so while it runs the Impl can only die
 // here on that thread, once its owner was destroyed from one of its callbacks.
 // Otherwise the owner has joined it already, or it is about to end.
 InputSourceRenderCtrl::Impl::~Impl() {
-    if (!renderThread) return;
-    if (renderThread->get_id() == std::this_thread::get_id())
-        finishedThreads.keep(std::move(*renderThread));
-    else if (renderThread->joinable())
-        renderThread->join();
+    if (renderThread) renderctrl::joinOrKeep(*renderThread);
 }
 
 void InputSourceRenderCtrl::Impl::setRenderFacade(std::weak_ptr<IRenderFacade> facade) {

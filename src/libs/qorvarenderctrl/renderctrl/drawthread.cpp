@@ -1,7 +1,13 @@
 #include "renderctrl/drawthread.h"
 
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
+#include "common/finishedthreads.h"
+#include "common/guarded.h"
 #include "common/log.h"
 #include "common/threadedge.h"
 
@@ -13,26 +19,89 @@ namespace {
 constexpr std::chrono::milliseconds kFacadeRecheck{16};
 }  // namespace
 
+// The thread's state. The thread holds a reference to it, so a DrawThread destroyed
+// from inside render() leaves it alive until the thread has ended.
+class DrawThread::Impl : public std::enable_shared_from_this<DrawThread::Impl> {
+public:
+    Impl() = default;
+    ~Impl() {
+        if (_thread) renderctrl::joinOrKeep(*_thread);
+    }
+    Impl(const Impl&) = delete;
+    Impl& operator=(const Impl&) = delete;
+
+    void setRenderFacade(std::weak_ptr<qorva::mediaoutput::IRenderFacade> facade);
+    void setDrawEnabled(bool enabled) { _drawEnabled = enabled; }
+    void start();
+    void stop();
+    void requestDraw();
+    void waitDrawn();
+    bool onDrawThread();
+    void endSoon();
+    void dropFacade() { _renderFacade.set({}); }
+
+private:
+    void run();
+    void awaitFacade();
+    void drawRequested(qorva::mediaoutput::IRenderFacade& facade);
+    void notifyDrawn();
+
+    std::mutex _threadMutex;  // start and stop may come from different threads
+    std::unique_ptr<std::thread> _thread;
+    std::atomic<bool> _running{false};
+    std::condition_variable _drawnCond;
+    std::mutex _drawnMutex;
+    std::condition_variable _requestCond;
+    std::mutex _requestMutex;
+    renderctrl::Guarded<std::weak_ptr<qorva::mediaoutput::IRenderFacade>> _renderFacade;
+    std::atomic<bool> _drawn{true};
+    std::atomic<bool> _drawEnabled{true};
+};
+
+DrawThread::DrawThread() : _impl(std::make_shared<Impl>()) {}
+
 DrawThread::~DrawThread() {
-    stop();
-    _renderFacade.set({});
+    if (_impl->onDrawThread()) {
+        _impl->endSoon();
+        return;
+    }
+    _impl->stop();
+    _impl->dropFacade();
 }
 
 void DrawThread::setRenderFacade(std::weak_ptr<qorva::mediaoutput::IRenderFacade> facade) {
+    _impl->setRenderFacade(std::move(facade));
+}
+void DrawThread::setDrawEnabled(bool enabled) { _impl->setDrawEnabled(enabled); }
+void DrawThread::start() { _impl->start(); }
+void DrawThread::stop() { _impl->stop(); }
+void DrawThread::requestDraw() { _impl->requestDraw(); }
+void DrawThread::waitDrawn() { _impl->waitDrawn(); }
+
+bool DrawThread::Impl::onDrawThread() {
+    std::lock_guard lock(_threadMutex);
+    return _thread && _thread->get_id() == std::this_thread::get_id();
+}
+
+// The loop ends after the draw in progress; its waiters are let go.
+void DrawThread::Impl::endSoon() {
+    _running = false;
+    notifyDrawn();
+}
+
+void DrawThread::Impl::setRenderFacade(std::weak_ptr<qorva::mediaoutput::IRenderFacade> facade) {
     _renderFacade.set(std::move(facade));
     std::lock_guard lock(_requestMutex);
     _requestCond.notify_all();
 }
 
-void DrawThread::setDrawEnabled(bool enabled) { _drawEnabled = enabled; }
-
-void DrawThread::start() {
+void DrawThread::Impl::start() {
     std::lock_guard lock(_threadMutex);
     _running = true;
-    if (!_thread) _thread = std::make_unique<std::thread>(&DrawThread::run, this);
+    if (!_thread) _thread = std::make_unique<std::thread>([self = shared_from_this()] { self->run(); });
 }
 
-void DrawThread::stop() {
+void DrawThread::Impl::stop() {
     _running = false;
     notifyDrawn();
     requestDraw();
@@ -41,24 +110,24 @@ void DrawThread::stop() {
     _thread.reset();
 }
 
-void DrawThread::requestDraw() {
+void DrawThread::Impl::requestDraw() {
     _drawn = false;
     std::lock_guard lock(_requestMutex);
     _requestCond.notify_all();
 }
 
-void DrawThread::waitDrawn() {
+void DrawThread::Impl::waitDrawn() {
     if (!_running) return;
     std::unique_lock lock(_drawnMutex);
     _drawnCond.wait(lock, [this] { return !_running || _drawn; });
 }
 
-void DrawThread::notifyDrawn() {
+void DrawThread::Impl::notifyDrawn() {
     std::lock_guard lock(_drawnMutex);
     _drawnCond.notify_all();
 }
 
-void DrawThread::run() {
+void DrawThread::Impl::run() {
     QRC_INFO("Draw thread started.");
     while (_running) {
         const std::shared_ptr<qorva::mediaoutput::IRenderFacade> facade = _renderFacade.lock();
@@ -72,7 +141,7 @@ void DrawThread::run() {
     QRC_INFO("Draw thread stoped.");
 }
 
-void DrawThread::awaitFacade() {
+void DrawThread::Impl::awaitFacade() {
     std::unique_lock lock(_requestMutex);
     _requestCond.wait_for(lock, kFacadeRecheck, [this] { return !_running || !_renderFacade.get().expired(); });
 }
@@ -82,7 +151,7 @@ void DrawThread::awaitFacade() {
 // lock, so that it may request a draw itself without deadlocking. A render() that
 // throws still answers its request: its waiter is released and the thread waits for
 // the next request instead of drawing again at once.
-void DrawThread::drawRequested(qorva::mediaoutput::IRenderFacade& facade) {
+void DrawThread::Impl::drawRequested(qorva::mediaoutput::IRenderFacade& facade) {
     {
         std::unique_lock lock(_requestMutex);
         _requestCond.wait(lock, [this] { return !_drawn; });

@@ -1,22 +1,17 @@
 #pragma once
 // Runs a card facade's render() on a thread of its own, one draw per request, so
 // that a caller can request a draw and wait until it has been made.
-#include <atomic>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
-#include <thread>
 
-#include "common/guarded.h"
 #include "qorvahost.h"
 
 namespace qorva::mediadispatch {
 
 class DrawThread {
 public:
-    DrawThread() = default;
-    // Stops and joins the thread, then lets the facade go. Not to be destroyed from
-    // the draw thread itself (from inside render()).
+    DrawThread();
+    // Stops and joins the thread, then lets the facade go. Destroyed from the draw
+    // thread itself (from inside render()), it lets the thread end after that draw.
     ~DrawThread();
     DrawThread(const DrawThread&) = delete;
     DrawThread& operator=(const DrawThread&) = delete;
@@ -35,21 +30,8 @@ public:
     void waitDrawn();
 
 private:
-    void run();
-    void awaitFacade();
-    void drawRequested(qorva::mediaoutput::IRenderFacade& facade);
-    void notifyDrawn();
-
-    std::mutex _threadMutex;  // start and stop may come from different threads
-    std::unique_ptr<std::thread> _thread;
-    std::atomic<bool> _running{false};
-    std::condition_variable _drawnCond;
-    std::mutex _drawnMutex;
-    std::condition_variable _requestCond;
-    std::mutex _requestMutex;
-    renderctrl::Guarded<std::weak_ptr<qorva::mediaoutput::IRenderFacade>> _renderFacade;
-    std::atomic<bool> _drawn{true};
-    std::atomic<bool> _drawEnabled{true};
+    class Impl;
+    std::shared_ptr<Impl> _impl;
 };
 
 }  // namespace qorva::mediadispatch

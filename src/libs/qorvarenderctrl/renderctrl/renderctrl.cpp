@@ -2,15 +2,14 @@
 
 #include <thread>
 
+#include "common/finishedthreads.h"
 #include "common/platform.h"
 #include "renderctrl/renderctrl_impl.h"
 
 namespace qorva::mediadispatch {
 
-RenderCtrl::Impl::Impl(RenderCtrl* owner)
-    : _owner(owner),
-      _lastFpsLogTime(renderctrl::platform::wallClockSeconds()),
-      _fpsSecond(renderctrl::platform::wallClockSeconds()) {}
+RenderCtrl::Impl::Impl()
+    : _lastFpsLogTime(renderctrl::platform::wallClockSeconds()), _fpsSecond(renderctrl::platform::wallClockSeconds()) {}
 
 RenderCtrl::Impl::Services RenderCtrl::Impl::services() const {
     std::lock_guard lock(_servicesMutex);
@@ -24,15 +23,25 @@ void RenderCtrl::Impl::setFrameDataCallBack(const FrameDataCallBack& callback) {
     changeServices([&](Services& s) { s._frameDataCallBack = std::move(tap); });
 }
 
-RenderCtrl::RenderCtrl() : _impl(std::make_shared<Impl>(this)) {}
+RenderCtrl::Impl::~Impl() {
+    if (_thread) renderctrl::joinOrKeep(*_thread);
+}
 
+RenderCtrl::RenderCtrl() : _impl(std::make_shared<Impl>()) {}
+
+// Destroyed from its own render thread (the host dropped the last reference in a
+// callback of a pass), it cannot join: the loop ends after that pass instead, and the
+// thread's own reference keeps the Impl alive until then.
 RenderCtrl::~RenderCtrl() {
     bool onRenderThread = false;
     {
         std::lock_guard lock(_impl->_threadMutex);
         onRenderThread = _impl->_thread && _impl->_thread->get_id() == std::this_thread::get_id();
     }
-    if (!onRenderThread) _impl->release();
+    if (onRenderThread)
+        _impl->_running = false;
+    else
+        _impl->release();
 }
 
 void RenderCtrl::setCardName(const std::string& name) { _impl->_cardName = name; }

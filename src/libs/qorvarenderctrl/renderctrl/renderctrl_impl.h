@@ -55,7 +55,11 @@ public:
         IVirtualSenderMgr* _senderMgr = nullptr;
     };
 
-    explicit Impl(RenderCtrl* owner);
+    Impl();
+    // Joins the thread, or keeps it when the Impl dies on it (see ~RenderCtrl).
+    ~Impl();
+    Impl(const Impl&) = delete;
+    Impl& operator=(const Impl&) = delete;
 
     // Thread (renderloop.cpp).
     void start();
@@ -133,8 +137,6 @@ public:
         change(_services);
     }
     void setFrameDataCallBack(const FrameDataCallBack& callback);
-
-    RenderCtrl* const _owner;
 
     mutable std::mutex _servicesMutex;
     Services _services;

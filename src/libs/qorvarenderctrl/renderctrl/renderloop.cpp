@@ -10,7 +10,8 @@ namespace qorva::mediadispatch {
 void RenderCtrl::Impl::start() {
     std::lock_guard lock(_threadMutex);
     _running = true;
-    if (!_thread) _thread = std::make_unique<std::thread>(&Impl::run, this);
+    // The thread holds a reference to the Impl: see ~RenderCtrl.
+    if (!_thread) _thread = std::make_unique<std::thread>([self = shared_from_this()] { self->run(); });
 }
 
 // Returns after the pass and the wait in progress: the loop tests the flag between
@@ -31,8 +32,8 @@ void RenderCtrl::Impl::run() {
         return;
     }
     while (_running) {
-        renderctrl::catchAtThreadEdge("render pass", [this] { _owner->updateFrameData(0); });
-        renderctrl::waitAtThreadEdge([this] { _owner->waitForVBlank(); });
+        renderctrl::catchAtThreadEdge("render pass", [this] { updateFrameData(0); });
+        renderctrl::waitAtThreadEdge([this] { waitForVBlank(); });
     }
     QRC_INFO("Render Ctrl Thread stoped.");
 }
