@@ -1,7 +1,5 @@
 // The manager's wiring: what each set and unset operation stores, forwards and
 // connects, the controllers it creates per card, release and copies.
-#include <future>
-
 #include <gtest/gtest.h>
 
 #include "common/log.h"
@@ -165,25 +163,6 @@ TEST_F(Manager, EveryCardGetsAControllerWithARunningThread) {
     const size_t lines = log.size();
     mgr->release();
     EXPECT_EQ(log.size(), lines);
-}
-
-// The first card is joined first and stays in its wait; the second stops on its next
-// blank all the same, so release waits for one blank, not one per card.
-TEST_F(Manager, ReleaseStopsEveryCardBeforeItJoinsTheFirst) {
-    auto first = addCard("#0(First)");
-    auto second = addCard("#1(Second)");
-    mgr->setRenderFacade(host.facade);
-    for (const auto& card : cards) ASSERT_TRUE(card->vblank().awaitWait(1));
-    auto released = std::async(std::launch::async, [this] { mgr->release(); });
-    bool stopped = false;
-    for (int blank = 0; blank < 500 && !stopped; ++blank) {
-        second->vblank().step();
-        stopped = log.waitFor(Info, "Render Ctrl Thread stoped.", 1, std::chrono::milliseconds(10));
-    }
-    EXPECT_TRUE(stopped);
-    EXPECT_EQ(first->renders(), 1u);
-    for (const auto& card : cards) card->vblank().open();
-    EXPECT_EQ(released.wait_for(std::chrono::seconds(5)), std::future_status::ready);
 }
 
 TEST_F(Manager, ACardTextAlreadyPresentKeepsItsOneController) {

@@ -50,7 +50,6 @@ void RenderCtrl::setRenderFacade(std::weak_ptr<qorva::mediaoutput::IRenderFacade
 }
 void RenderCtrl::start() { _impl->start(); }
 void RenderCtrl::release() { _impl->release(); }
-void RenderCtrl::requestStop() { _impl->_running = false; }
 bool RenderCtrl::isRunning() const { return _impl->_running; }
 void RenderCtrl::updateFrameData(uint32_t syncValue) { _impl->updateFrameData(syncValue); }
 void RenderCtrl::waitForVBlank() { _impl->waitForVBlank(); }

@@ -23,9 +23,6 @@ public:
     void setRenderFacade(std::weak_ptr<qorva::mediaoutput::IRenderFacade> facade);
     void start();
     void release();
-    // Lowers the loop flag only: the thread ends after the pass and wait in progress,
-    // and release() joins it. Lets an owner of several controllers stop them all first.
-    void requestStop();
     // The loop flag: true from construction and start() until release().
     bool isRunning() const;
     void updateFrameData(uint32_t syncValue);

@@ -211,11 +211,7 @@ void RenderCtrlMgr::Impl::setLinkState(bool state) {
 
 void RenderCtrlMgr::Impl::release() {
     {
-        // Every loop is told to stop before the first join, so the cards end their
-        // passes and waits side by side: release takes one pass and one blank, not
-        // one per card.
         std::shared_lock lock(renderCtrlsMutex);
-        walkControllers([](const std::string&, RenderCtrl& c) { c.requestStop(); });
         walkControllers([](const std::string&, RenderCtrl& c) { c.release(); });
     }
     // Outside the table's lock: setRenderFacade takes the frame sync lock first.
