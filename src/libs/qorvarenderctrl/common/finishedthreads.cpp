@@ -9,9 +9,16 @@ namespace {
 
 class FinishedThreads {
 public:
+    // The threads kept before are past their loops: they are joined here, outside the
+    // lock, so that handles do not pile up while the library stays loaded.
     void keep(std::thread thread) {
-        std::lock_guard lock(_mutex);
-        _threads.push_back(std::move(thread));
+        std::vector<std::thread> earlier;
+        {
+            std::lock_guard lock(_mutex);
+            earlier.swap(_threads);
+            _threads.push_back(std::move(thread));
+        }
+        for (auto& finished : earlier) finished.join();
     }
     ~FinishedThreads() {
         for (auto& thread : _threads) thread.join();

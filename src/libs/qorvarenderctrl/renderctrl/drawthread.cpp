@@ -76,7 +76,11 @@ void DrawThread::setDrawEnabled(bool enabled) { _impl->setDrawEnabled(enabled); 
 void DrawThread::start() { _impl->start(); }
 void DrawThread::stop() { _impl->stop(); }
 void DrawThread::requestDraw() { _impl->requestDraw(); }
-void DrawThread::waitDrawn() { _impl->waitDrawn(); }
+// The waiter holds the Impl: the owner may be destroyed from render() meanwhile.
+void DrawThread::waitDrawn() {
+    const std::shared_ptr<Impl> impl = _impl;
+    impl->waitDrawn();
+}
 
 bool DrawThread::Impl::onDrawThread() {
     std::lock_guard lock(_threadMutex);
