@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/finishedthreads.h"
 #include "common/log.h"
 #include "qorvahost/zqcutils_control.h"
 #include "qorvasim/renderfacade.h"
@@ -99,12 +100,14 @@ TEST_F(Drawing, DestructionJoinsTheThread) {
 }
 
 TEST_F(Drawing, DestroyedFromInsideRenderItEndsAfterThatDraw) {
+    const uint64_t kept = renderctrl::keptThreadCount();
     auto owned = std::make_unique<DrawThread>();
     facade->setRenderHook([&owned] { owned.reset(); });
     owned->setRenderFacade(facade);
     owned->start();
     owned->requestDraw();
     ASSERT_TRUE(log.waitFor(renderctrl::log::Info, "Draw thread stoped."));
+    ASSERT_TRUE(renderctrl::joinKeptThreads(kept + 1, 5s));  // the thread has ended
     EXPECT_EQ(facade->renders(), 1u);
 }
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/finishedthreads.h"
 #include "common/log.h"
 #include "qorvasim/host.h"
 #include "renderctrl/renderctrl.h"
@@ -229,10 +230,12 @@ TEST_F(RenderLoop, DestroyingTheControllerJoinsItsThread) {
 // The host drops its last reference from inside a pass: the thread cannot join
 // itself, so the loop ends after that pass and nothing it still uses is freed.
 TEST_F(RenderLoop, DestroyedFromItsOwnPassTheControllerEndsAfterThatPass) {
+    const uint64_t kept = renderctrl::keptThreadCount();
     card->setRenderHook([this] { ctrl.reset(); });
     card->vblank().open();
     ctrl->start();
     ASSERT_TRUE(log.waitFor(Info, "Render Ctrl Thread stoped."));
+    ASSERT_TRUE(renderctrl::joinKeptThreads(kept + 1, 5s));  // the thread has ended
     EXPECT_EQ(card->renders(), 1u);
     EXPECT_EQ(card->endFrames(), 1u);  // the pass in progress was finished
 }

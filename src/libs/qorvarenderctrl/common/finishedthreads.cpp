@@ -1,5 +1,7 @@
 #include "common/finishedthreads.h"
 
+#include <condition_variable>
+#include <cstdlib>
 #include <mutex>
 #include <vector>
 
@@ -17,31 +19,68 @@ public:
             std::lock_guard lock(_mutex);
             earlier.swap(_threads);
             _threads.push_back(std::move(thread));
+            ++_keptCount;
         }
+        _kept.notify_all();
         for (auto& finished : earlier) finished.join();
     }
-    ~FinishedThreads() {
-        for (auto& thread : _threads) thread.join();
+    uint64_t keptCount() {
+        std::lock_guard lock(_mutex);
+        return _keptCount;
+    }
+    bool awaitKept(uint64_t count, std::chrono::milliseconds timeout) {
+        std::unique_lock lock(_mutex);
+        return _kept.wait_for(lock, timeout, [&] { return _keptCount >= count; });
+    }
+    // Until none is left: a thread joined here may have kept another one meanwhile.
+    void joinAll() {
+        for (;;) {
+            std::vector<std::thread> kept;
+            {
+                std::lock_guard lock(_mutex);
+                kept.swap(_threads);
+            }
+            if (kept.empty()) return;
+            for (auto& finished : kept) finished.join();
+        }
     }
 
 private:
     std::mutex _mutex;
+    std::condition_variable _kept;
     std::vector<std::thread> _threads;
+    uint64_t _keptCount = 0;
 };
 
+// Joined at exit, but never destroyed: a thread that ends while the process exits may
+// still hand in its handle, and must find the list alive.
 FinishedThreads& finishedThreads() {
-    static FinishedThreads threads;
-    return threads;
+    static FinishedThreads* const threads = [] {
+        auto* created = new FinishedThreads;
+        std::atexit([] { finishedThreads().joinAll(); });
+        return created;
+    }();
+    return *threads;
 }
 
 }  // namespace
 
-void keepFinishedThread(std::thread thread) { finishedThreads().keep(std::move(thread)); }
+bool isCallingThread(const std::unique_ptr<std::thread>& thread) {
+    return thread && thread->get_id() == std::this_thread::get_id();
+}
+
+uint64_t keptThreadCount() { return finishedThreads().keptCount(); }
+
+bool joinKeptThreads(uint64_t count, std::chrono::milliseconds timeout) {
+    if (!finishedThreads().awaitKept(count, timeout)) return false;
+    finishedThreads().joinAll();
+    return true;
+}
 
 void joinOrKeep(std::thread& thread) {
     if (!thread.joinable()) return;
     if (thread.get_id() == std::this_thread::get_id())
-        keepFinishedThread(std::move(thread));
+        finishedThreads().keep(std::move(thread));
     else
         thread.join();
 }

@@ -2,14 +2,24 @@
 // A thread cannot join itself. A library thread whose owner was destroyed from one of
 // the thread's own callbacks ends right after; its handle is kept here and joined by the
 // next such thread or when the library is unloaded, so that no thread is ever detached.
+#include <chrono>
+#include <cstdint>
+#include <memory>
 #include <thread>
 
 namespace qorva::renderctrl {
 
-// Keeps `thread` (the calling thread's own handle) to be joined later.
-void keepFinishedThread(std::thread thread);
+// Whether the caller runs on `thread` (false when there is none).
+bool isCallingThread(const std::unique_ptr<std::thread>& thread);
 
 // Joins `thread`, or keeps it when the caller is that thread.
 void joinOrKeep(std::thread& thread);
+
+// How many threads were kept so far.
+uint64_t keptThreadCount();
+
+// Waits until `count` threads were kept so far, then joins every kept thread: lets a
+// caller (a test) wait until such a thread has really ended. False on timeout.
+bool joinKeptThreads(uint64_t count, std::chrono::milliseconds timeout);
 
 }  // namespace qorva::renderctrl

@@ -47,7 +47,7 @@ void InputSourceRenderCtrl::Impl::release() {
 void InputSourceRenderCtrl::Impl::releaseUnlessOnRenderThread() {
     {
         std::lock_guard lock(threadMutex);
-        if (renderThread && renderThread->get_id() == std::this_thread::get_id()) {
+        if (renderctrl::isCallingThread(renderThread)) {
             running = false;
             return;
         }

@@ -34,10 +34,9 @@ public:
     void setDrawEnabled(bool enabled) { _drawEnabled = enabled; }
     void start();
     void stop();
+    void stopUnlessOnDrawThread();
     void requestDraw();
     void waitDrawn();
-    bool onDrawThread();
-    void endSoon();
     void dropFacade() { _renderFacade.set({}); }
 
 private:
@@ -61,11 +60,7 @@ private:
 DrawThread::DrawThread() : _impl(std::make_shared<Impl>()) {}
 
 DrawThread::~DrawThread() {
-    if (_impl->onDrawThread()) {
-        _impl->endSoon();
-        return;
-    }
-    _impl->stop();
+    _impl->stopUnlessOnDrawThread();
     _impl->dropFacade();
 }
 
@@ -82,13 +77,18 @@ void DrawThread::waitDrawn() {
     impl->waitDrawn();
 }
 
-bool DrawThread::Impl::onDrawThread() {
-    std::lock_guard lock(_threadMutex);
-    return _thread && _thread->get_id() == std::this_thread::get_id();
-}
-
-// The loop ends after the draw in progress; its waiters are let go.
-void DrawThread::Impl::endSoon() {
+// Destroyed from inside render(), the owner cannot join: the loop ends after that
+// draw instead, and its waiters are let go.
+void DrawThread::Impl::stopUnlessOnDrawThread() {
+    bool onDrawThread = false;
+    {
+        std::lock_guard lock(_threadMutex);
+        onDrawThread = renderctrl::isCallingThread(_thread);
+    }
+    if (!onDrawThread) {
+        stop();
+        return;
+    }
     _running = false;
     notifyDrawn();
 }

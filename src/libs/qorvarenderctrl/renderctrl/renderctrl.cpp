@@ -29,20 +29,7 @@ RenderCtrl::Impl::~Impl() {
 
 RenderCtrl::RenderCtrl() : _impl(std::make_shared<Impl>()) {}
 
-// Destroyed from its own render thread (the host dropped the last reference in a
-// callback of a pass), it cannot join: the loop ends after that pass instead, and the
-// thread's own reference keeps the Impl alive until then.
-RenderCtrl::~RenderCtrl() {
-    bool onRenderThread = false;
-    {
-        std::lock_guard lock(_impl->_threadMutex);
-        onRenderThread = _impl->_thread && _impl->_thread->get_id() == std::this_thread::get_id();
-    }
-    if (onRenderThread)
-        _impl->_running = false;
-    else
-        _impl->release();
-}
+RenderCtrl::~RenderCtrl() { _impl->releaseUnlessOnRenderThread(); }
 
 void RenderCtrl::setCardName(const std::string& name) { _impl->_cardName = name; }
 void RenderCtrl::setRenderFacade(std::weak_ptr<qorva::mediaoutput::IRenderFacade> facade) {

@@ -64,6 +64,7 @@ public:
     // Thread (renderloop.cpp).
     void start();
     void release();
+    void releaseUnlessOnRenderThread();
     void run();
 
     // The draw pass (drawpass.cpp).

@@ -1,6 +1,7 @@
 // The render thread: started by start(), stopped and joined by release(), never
 // detached. Its body repeats a draw pass and a vertical-blank wait; a host call that
 // throws ends only the pass or wait it was in.
+#include "common/finishedthreads.h"
 #include "common/log.h"
 #include "common/threadedge.h"
 #include "renderctrl/renderctrl_impl.h"
@@ -21,6 +22,20 @@ void RenderCtrl::Impl::release() {
     _running = false;
     if (_thread && _thread->joinable()) _thread->join();
     _thread.reset();
+}
+
+// Destroyed from its own render thread (the host dropped the last reference in a
+// callback of a pass), the controller cannot join: the loop ends after that pass and
+// wait instead, and the thread's own reference keeps the Impl alive until then.
+void RenderCtrl::Impl::releaseUnlessOnRenderThread() {
+    {
+        std::lock_guard lock(_threadMutex);
+        if (renderctrl::isCallingThread(_thread)) {
+            _running = false;
+            return;
+        }
+    }
+    release();
 }
 
 void RenderCtrl::Impl::run() {
