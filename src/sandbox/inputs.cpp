@@ -8,14 +8,14 @@ namespace {
 
 using qorva::sim::SimPlayer;
 
-struct InputSpec {
+struct InputPlan {
     SimPlayer::Options options;
     std::string kind;
     bool live;
 };
 
 // Source type 7 is a capture input, which is never tracked for its online state.
-const std::vector<InputSpec> kInputs = {
+const std::vector<InputPlan> kInputs = {
     {{.name = "sdi-in", .width = 640, .height = 360, .rgba = 0xFF30A0A0u, .sourceType = 7}, "capture", true},
     {{.name = "stream-live", .width = 640, .height = 360, .sourceType = 3, .url = "rtsp://10.0.0.21/live"},
      "stream",
@@ -29,16 +29,16 @@ constexpr uint64_t kFirstPlacementId = 901;
 
 InputSources::InputSources(qorva::sim::SimHost& host, TapRecorder& taps) : _host(host), _taps(taps) {
     std::vector<tarsel::InputSourceItem> items;
-    for (const InputSpec& spec : kInputs) {
-        auto player = std::make_shared<SimPlayer>(spec.options);
-        player->setLive(spec.live);
+    for (const InputPlan& input : kInputs) {
+        auto player = std::make_shared<SimPlayer>(input.options);
+        player->setLive(input.live);
         const uint64_t placementId = kFirstPlacementId + _inputs.size();
         tarsel::InputSourceItem item{.sharedPlayer = player, .thumbnailMeta = player->meta()};
         item.placements.push_back({placementId, 0.f, 0.f, 1920.f, 1080.f});
         item.layerNumber = static_cast<uint32_t>(_inputs.size() + 1);
-        item.scaleKey = spec.options.name;
+        item.scaleKey = input.options.name;
         items.push_back(item);
-        _inputs.push_back({spec.kind, player, placementId});
+        _inputs.push_back({input.kind, player, placementId});
     }
     host.mediaMgr.setInputSources("", items);
 
