@@ -210,13 +210,50 @@ TEST_F(RenderLoop, TheThreadKeepsItsFacadeWhenTheHostDropsIt) {
     raw->vblank().open();
 }
 
-TEST_F(RenderLoop, AnEmptyTapStopsTheThreadBeforeTheTapGoes) {
-    ctrl->setFrameDataCallBack([](const qorva::MediaInfo&, const zq::mediacore::IFrame*) {});
-    ctrl->start();
-    ASSERT_TRUE(card->vblank().awaitWait(1));
+// The host may free the tap's receiver once the clear returns: a pass that still
+// calls the old tap (here driven from outside, as the frame sync thread drives a
+// card) is waited for.
+TEST_F(RenderLoop, ClearingTheTapWaitsForAPassThatStillCallsIt) {
+    wire();
+    ctrl->setMediaDispatchMgr(host.dispatchMgr);
+    host.addPlayer(kCard, {.name = "p"}, 1, 1);
+    std::promise<void> entered;
+    std::promise<void> leave;
+    std::shared_future<void> left = leave.get_future().share();
+    ctrl->setFrameDataCallBack([&](const qorva::MediaInfo&, const zq::mediacore::IFrame*) {
+        entered.set_value();
+        left.wait();
+    });
+    auto driven = std::async(std::launch::async, [this] { ctrl->updateFrameData(0); });
+    entered.get_future().wait();
     auto cleared = std::async(std::launch::async, [this] { ctrl->setFrameDataCallBack({}); });
-    while (cleared.wait_for(1ms) != std::future_status::ready) card->vblank().step();
-    EXPECT_EQ(log.count(Info, "Render Ctrl Thread stoped."), 1u);
+    EXPECT_EQ(cleared.wait_for(50ms), std::future_status::timeout);
+    leave.set_value();
+    EXPECT_EQ(cleared.wait_for(5s), std::future_status::ready);
+}
+
+// A tap that clears the tap cannot wait for its own pass: on a render thread the
+// loop ends after that pass; on a thread that drives the card the pass just ends.
+TEST_F(RenderLoop, ATapThatClearsTheTapEndsItsThreadAfterThatPass) {
+    wire();
+    ctrl->setMediaDispatchMgr(host.dispatchMgr);
+    host.addPlayer(kCard, {.name = "p"}, 1, 1);
+    int calls = 0;
+    const auto clearing = [&](const qorva::MediaInfo&, const zq::mediacore::IFrame*) {
+        ++calls;
+        ctrl->setFrameDataCallBack({});
+    };
+    ctrl->setFrameDataCallBack(clearing);
+    ctrl->updateFrameData(0);
+    ctrl->updateFrameData(0);
+    EXPECT_EQ(calls, 1);
+    ctrl->setFrameDataCallBack(clearing);
+    card->vblank().open();
+    ctrl->start();
+    ASSERT_TRUE(log.waitFor(Info, "Render Ctrl Thread stoped."));
+    ctrl->release();
+    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(log.count(renderctrl::log::Err, "render pass failed: Resource deadlock avoided"), 0u);
 }
 
 TEST_F(RenderLoop, DestroyingTheControllerJoinsItsThread) {

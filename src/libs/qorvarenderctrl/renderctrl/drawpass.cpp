@@ -11,9 +11,27 @@ namespace {
 
 int64_t since(uint64_t later, uint64_t earlier) { return static_cast<int64_t>(later - earlier); }
 
+// Draw passes in progress on this thread (a tap may start a pass of another card).
+thread_local int passesOnThisThread = 0;
+
+// Holds a controller's pass lock for one pass and marks the thread as inside a pass.
+class PassScope {
+public:
+    explicit PassScope(std::mutex& passMutex) : _lock(passMutex) { ++passesOnThisThread; }
+    ~PassScope() { --passesOnThisThread; }
+    PassScope(const PassScope&) = delete;
+    PassScope& operator=(const PassScope&) = delete;
+
+private:
+    std::lock_guard<std::mutex> _lock;
+};
+
 }  // namespace
 
+bool RenderCtrl::Impl::insidePass() { return passesOnThisThread > 0; }
+
 void RenderCtrl::Impl::updateFrameData(uint32_t syncValue) {
+    const PassScope scope(_passMutex);
     const uint64_t t0 = getLocalTimeMs();
     getPlayersTime = orgthumbnailTime = renderFrameTime = updateFrameDataTime = mediaDataScaleTime = 0;
     _pass = services();
@@ -58,7 +76,7 @@ void RenderCtrl::Impl::updateFrameData(uint32_t syncValue) {
 void RenderCtrl::Impl::giveBack(const std::vector<std::shared_ptr<IMeta>>& thumbnailMetas,
                                 const std::vector<std::shared_ptr<IPlayer>>& consumedPlayers) {
     for (const auto& meta : thumbnailMetas) {
-        QRC_WARN("destroyOrgThumbnail RenderCtrl::updateFrameData end meta.id{}", meta->getId());
+        QRC_WARN_AS("updateFrameData", "destroyOrgThumbnail RenderCtrl::updateFrameData end meta.id{}", meta->getId());
         meta->destroyOrgThumbnail();
     }
     for (const auto& player : consumedPlayers) player->frameConsumed();

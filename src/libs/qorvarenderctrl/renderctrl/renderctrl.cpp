@@ -17,10 +17,26 @@ RenderCtrl::Impl::Services RenderCtrl::Impl::services() const {
 }
 
 void RenderCtrl::Impl::setFrameDataCallBack(const FrameDataCallBack& callback) {
-    // An empty tap stops the render thread before the tap goes.
-    if (!callback) release();
-    auto tap = callback ? std::make_shared<const FrameDataCallBack>(callback) : nullptr;
-    changeServices([&](Services& s) { s._frameDataCallBack = std::move(tap); });
+    if (callback) {
+        auto tap = std::make_shared<const FrameDataCallBack>(callback);
+        changeServices([&](Services& s) { s._frameDataCallBack = std::move(tap); });
+        return;
+    }
+    // An empty tap stops the render thread before the tap goes, and waits for a pass
+    // that still runs with the old tap (one the frame sync thread drives): the host
+    // may free the tap's receiver once this returns. Cleared from inside a pass (a
+    // tap clearing the tap), it cannot wait for that pass, nor for another one that
+    // may be waiting for it: it only lowers the loop flag, and the thread is joined
+    // by the next release.
+    const auto clear = [](Services& s) { s._frameDataCallBack.reset(); };
+    if (insidePass()) {
+        _running = false;
+        changeServices(clear);
+        return;
+    }
+    release();
+    changeServices(clear);
+    const std::lock_guard passDone(_passMutex);
 }
 
 RenderCtrl::Impl::~Impl() {

@@ -40,6 +40,8 @@ public:
     void setZQRuntime(tarsel::IZQRuntime* runtime);
     void unsetZQRuntime();
     void setSenderMgr(qorva::mediaoutput::IVirtualSenderMgr* mgr);
+    // An empty tap stops the render thread and returns once no pass of this card can
+    // still call the old tap (called from inside a pass, it cannot wait for passes).
     void setFrameDataCallBack(const FrameDataCallBack& callback);
     void setFrameDataSwitch(bool on);
     void setFrameSyncCheckLayerIndex(int32_t index);

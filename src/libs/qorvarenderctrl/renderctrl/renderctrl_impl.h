@@ -67,8 +67,10 @@ public:
     void releaseUnlessOnRenderThread();
     void run();
 
-    // The draw pass (drawpass.cpp).
+    // The draw pass (drawpass.cpp), under _passMutex.
     void updateFrameData(uint32_t syncValue);
+    // Whether the calling thread is inside a draw pass of any controller.
+    static bool insidePass();
     // Destroys the shown org thumbnails and releases the consumed frames.
     void giveBack(const std::vector<std::shared_ptr<IMeta>>& thumbnailMetas,
                   const std::vector<std::shared_ptr<IPlayer>>& consumedPlayers);
@@ -145,6 +147,8 @@ public:
 
     std::mutex _threadMutex;
     std::unique_ptr<std::thread> _thread;
+    // Held for each draw pass, whichever thread drives it: clearing the tap waits on it.
+    std::mutex _passMutex;
     std::atomic<bool> _running{true};
     std::atomic<bool> _frameDataSwitch{true};
     std::atomic<int32_t> _frameSyncCheckLayerIndex{-1};
