@@ -17,6 +17,8 @@ namespace {
 // How long a thread without a facade idles before it looks again; setting a facade
 // or stopping wakes it at once.
 constexpr std::chrono::milliseconds kFacadeRecheck{16};
+// The draw thread whose render() runs on this thread, if any.
+thread_local const void* drawingThread = nullptr;
 }  // namespace
 
 // The thread's state. The thread holds a reference to it, so a DrawThread destroyed
@@ -95,6 +97,7 @@ void DrawThread::Impl::stopUnlessOnDrawThread() {
 
 void DrawThread::Impl::setRenderFacade(std::weak_ptr<qorva::mediaoutput::IRenderFacade> facade) {
     _renderFacade.set(std::move(facade));
+    if (drawingThread == this) return;  // set from render(): the thread is awake
     std::lock_guard lock(_requestMutex);
     _requestCond.notify_all();
 }
@@ -114,8 +117,10 @@ void DrawThread::Impl::stop() {
     _thread.reset();
 }
 
+// A request from inside render() (the draw thread holds the lock) needs no wake-up.
 void DrawThread::Impl::requestDraw() {
     _drawn = false;
+    if (drawingThread == this) return;
     std::lock_guard lock(_requestMutex);
     _requestCond.notify_all();
 }
@@ -150,18 +155,18 @@ void DrawThread::Impl::awaitFacade() {
     _requestCond.wait_for(lock, kFacadeRecheck, [this] { return !_running || !_renderFacade.get().expired(); });
 }
 
-// One request, one render(); the wake-up that stop() causes draws nothing. A request
-// made while render() runs is satisfied by that draw. render() runs outside the
-// lock, so that it may request a draw itself without deadlocking. A render() that
-// throws still answers its request: its waiter is released and the thread waits for
-// the next request instead of drawing again at once.
+// One request, one render(); the wake-up that stop() causes draws nothing. The
+// request lock is held through render() and the completion notice, so a request made
+// during a draw waits for it to end and is satisfied by it. A render() that throws
+// still answers its request: its waiter is released and the thread waits for the
+// next request instead of drawing again at once.
 void DrawThread::Impl::drawRequested(qorva::mediaoutput::IRenderFacade& facade) {
-    {
-        std::unique_lock lock(_requestMutex);
-        _requestCond.wait(lock, [this] { return !_drawn; });
-    }
+    std::unique_lock lock(_requestMutex);
+    _requestCond.wait(lock, [this] { return !_drawn; });
     if (_running && _drawEnabled) {
+        drawingThread = this;
         renderctrl::catchAtThreadEdge("draw", [&] { facade.render(); });
+        drawingThread = nullptr;
         _drawn = true;
     } else if (_running) {
         zqSleep(1);  // draws disabled: the request stays pending
