@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "common/log.h"
+#include "qorvahost/zqmediacore_control.h"
 #include "qorvasim/host.h"
 #include "renderctrl/renderctrl_impl.h"
 #include "support/clocks.h"
@@ -16,6 +17,7 @@ using qorva::mediaoutput::LayerFrameInfo;
 using qorva::mediaoutput::OutputLayerSize;
 using renderctrl::log::Err;
 using zq::mediacore::IFrame;
+using Lines = std::vector<std::string>;
 
 constexpr const char* kCard = "#0(Test Card)";
 constexpr uint64_t kLayer = 7;
@@ -60,6 +62,23 @@ protected:
     }
     void pass(int count = 1) {
         for (int i = 0; i < count; ++i) ctrl.updateFrameData(0);
+    }
+    static tarsel::InputSourceItem item(tarsel::InputSourceItem with) {
+        with.placements = {{kLayer, 0.f, 0.f, 1920.f, 1080.f}};
+        with.layerNumber = kLayerNumber;
+        with.tapEnabled = true;
+        return with;
+    }
+    static std::shared_ptr<IFrame> frameOf(int32_t width, int32_t height) {
+        auto frame = std::make_shared<IFrame>();
+        frame->attachPicture(std::make_shared<zq::mediacore::STAVFrame>(zq::mediacore::STAVFrame{width, height, {}}));
+        return frame;
+    }
+    std::vector<std::string> drawn() {
+        host.layoutMgr->setRecordFrames(true);
+        host.layoutMgr->calls().clear();
+        pass();
+        return host.layoutMgr->calls().calls();
     }
 
     qrc::test::LogCapture log;
@@ -185,6 +204,127 @@ TEST_F(FrameTap, SlowScalingSkipsPassesUntilItRecovers) {
         EXPECT_EQ(card->scales.size() - before, steps[i].scaled ? 1u : 0u) << "pass " << i + 1;
     }
 }
+
+struct ThumbnailCase {
+    bool online;
+    bool tapSet;
+    Lines drawn;
+    uint64_t destroyed;
+};
+
+class Thumbnail : public FrameTap, public ::testing::WithParamInterface<ThumbnailCase> {};
+
+// The media's thumbnail replaces the player: its current frame while online (taken
+// only for the tap), else its original frame, destroyed after the pass.
+TEST_P(Thumbnail, DrawsTheFrameOfItsModeWithoutANewFrame) {
+    auto meta = std::make_shared<sim::SimMeta>("m1", "", 0);
+    meta->setOrgThumbFrame(frameOf(48, 27));
+    meta->setCurrentFrame(frameOf(32, 18));
+    host.addItem(kCard, item({.thumbnailMeta = meta, .thumbnailOnline = GetParam().online}));
+    if (!GetParam().tapSet) ctrl.setFrameDataCallBack({});
+    EXPECT_EQ(drawn(), GetParam().drawn);
+    EXPECT_EQ(meta->thumbnailsDestroyed(), GetParam().destroyed);
+    EXPECT_TRUE(taps.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, Thumbnail,
+    ::testing::Values(ThumbnailCase{false, true, {"updateLayerFrame(7,3,static=0,noNew=1,48x27)"}, 1},
+                      ThumbnailCase{false, false, {"updateLayerFrame(7,3,static=0,noNew=1,48x27)"}, 1},
+                      ThumbnailCase{true, true, {"updateLayerFrame(7,3,static=0,noNew=1,32x18)"}, 0},
+                      ThumbnailCase{true, false, {}, 0}));
+
+TEST_F(FrameTap, AStillLayerPullsNoFrameAndIsCaughtByTheFacade) {
+    const auto player = std::make_shared<sim::SimPlayer>(sim::SimPlayer::Options{});
+    host.addItem(kCard, item({.isStatic = true, .sharedPlayer = player}));
+    card->setRecording(true);
+    EXPECT_EQ(drawn(), Lines{"updateLayerFrame(7,3,static=1,noNew=0,null)"});
+    EXPECT_EQ(player->framesMade(), 0u);
+    EXPECT_EQ(card->calls().count("catchLayerFrame"), 1u);
+    EXPECT_EQ(taps.size(), 1u);  // the tail taps the layer the card drew
+}
+
+TEST_F(FrameTap, AnUnscaledTapGetsThePlayersOwnFrame) {
+    const auto player = std::make_shared<sim::SimPlayer>(sim::SimPlayer::Options{.width = 64, .height = 36});
+    host.addItem(kCard, item({.sharedPlayer = player, .tapUnscaled = true}));
+    EXPECT_EQ(drawn(), Lines{"updateLayerFrame(7,3,static=1,noNew=0,64x36)"});
+    EXPECT_EQ(card->scales.size(), 0u);
+    ASSERT_EQ(taps.size(), 1u);
+    EXPECT_EQ(std::pair(taps[0].width, taps[0].height), std::pair(64, 36));
+}
+
+// The tap frame is made for every tapped placement, also when an unsized layer is
+// not rescaled and no tap follows.
+TEST_F(FrameTap, ATapFrameIsMadeBeforeTheLayerSizeDecides) {
+    host.layoutMgr->setLayerSizes(kCard, {{kLayer, kLayerNumber, 0, 0}});
+    addPlayer();
+    pass();
+    const uint64_t before = zq::mediacore::control::framesConstructed();
+    pass();
+    EXPECT_EQ(taps.size(), 1u);
+    EXPECT_EQ(zq::mediacore::control::framesConstructed() - before, 2u);  // the player's frame and the tap's
+}
+
+struct GateCase {
+    void (*close)(RenderCtrl&);
+    bool silentPlayer;  // the catch-up path instead of a new frame
+};
+
+class TapGate : public FrameTap, public ::testing::WithParamInterface<GateCase> {};
+
+TEST_P(TapGate, StopsTheTapOnItsOwnOnEveryPath) {
+    const auto player = addPlayer();
+    if (GetParam().silentPlayer) {
+        pass();
+        player->setLive(false);
+        clocks.advanceMs(151);
+    }
+    const size_t before = taps.size();
+    GetParam().close(ctrl);
+    pass();
+    EXPECT_EQ(taps.size(), before);
+    EXPECT_EQ(host.layoutMgr->framesPerLayer()[kLayer], 1u);  // the layer itself is still drawn
+}
+
+INSTANTIATE_TEST_SUITE_P(Gates, TapGate,
+                         ::testing::Values(GateCase{[](RenderCtrl& c) { c.setLinkState(true); }, false},
+                                           GateCase{[](RenderCtrl& c) { c.setLinkState(true); }, true},
+                                           GateCase{[](RenderCtrl& c) { c.setFrameDataSwitch(false); }, false},
+                                           GateCase{[](RenderCtrl& c) { c.setFrameDataSwitch(false); }, true}));
+
+struct UpdateCase {
+    bool clientMode;
+    int32_t sourceType;  // -1: the player has no meta
+    bool drawn;
+    const char* warning;
+};
+
+class UpdateRule : public FrameTap, public ::testing::WithParamInterface<UpdateCase> {};
+
+// Type 4 sources are drawn by the host itself, unless it runs as a client.
+TEST_P(UpdateRule, DecidesWhetherALayerIsHandedOn) {
+    struct MetalessPlayer : sim::SimPlayer {
+        using SimPlayer::SimPlayer;
+        std::shared_ptr<zq::mediacore::IMeta> getMeta() override { return nullptr; }
+    };
+    const UpdateCase& c = GetParam();
+    host.runtime.setClientMode(c.clientMode);
+    const sim::SimPlayer::Options options{.sourceType = c.sourceType};
+    auto player =
+        c.sourceType < 0 ? std::make_shared<MetalessPlayer>(options) : std::make_shared<sim::SimPlayer>(options);
+    host.addItem(kCard, item({.sharedPlayer = player}));
+    pass();
+    EXPECT_EQ(host.layoutMgr->framesPerLayer()[kLayer], c.drawn ? 1u : 0u);
+    EXPECT_EQ(log.size(), *c.warning ? 1u : 0u);
+    if (*c.warning) {
+        EXPECT_TRUE(log.contains(renderctrl::log::Warn, c.warning));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, UpdateRule,
+                         ::testing::Values(UpdateCase{false, 4, false, ""}, UpdateCase{true, 4, true, ""},
+                                           UpdateCase{false, 0, true, ""},
+                                           UpdateCase{false, -1, true, "sharedMeta is null."}));
 
 struct FitCase {
     int32_t frameWidth, frameHeight;  // -1: no frame

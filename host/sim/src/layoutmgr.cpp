@@ -214,7 +214,11 @@ void SimLayoutMgr::updateLayerFrame(const LayerFrameInfo& info) {
         ++_framesPerLayer[info.layerId];
         _syncValues[info.layerId] = info.syncValue;
     }
-    if (_recordFrames) _calls.record(fmt::format("updateLayerFrame({},{})", info.layerId, info.layerNumber));
+    if (!_recordFrames) return;
+    const std::string frame =
+        info.frame ? fmt::format("{}x{}", info.frame->getWidth(), info.frame->getHeight()) : std::string("null");
+    _calls.record(fmt::format("updateLayerFrame({},{},static={},noNew={},{})", info.layerId, info.layerNumber,
+                              info.isStatic, info.noNewFrame, frame));
 }
 
 void SimLayoutMgr::releaseMedias(const std::vector<MediaInfo>& v) {

@@ -1,8 +1,18 @@
 #include "qorvahost/zqmediacore.h"
 
+#include <atomic>
+
+#include "qorvahost/zqmediacore_control.h"
+
 namespace zq::mediacore {
 
-IFrame::IFrame() = default;
+namespace {
+std::atomic<uint64_t> constructed{0};
+}  // namespace
+
+uint64_t control::framesConstructed() { return constructed; }
+
+IFrame::IFrame() { ++constructed; }
 IFrame::~IFrame() = default;
 
 int32_t IFrame::getWidth() const { return _picture ? _picture->width : 0; }

@@ -110,13 +110,14 @@ bool RenderCtrl::Impl::fitTapSize(const LayerFrameInfo& rec, PlayerDrawState& st
     return true;
 }
 
+// The tap frame is made before the size lookup, also when no tap is made after all.
 void RenderCtrl::Impl::makeTapFrame(LayerFrameInfo& rec, const InputSourceItem& player, PlayerDrawState& state) {
     const uint64_t t = getLocalTimeMs();
+    IFrame tap;
+    tap.setFps(rec.fps);
     uint32_t width = 0;
     uint32_t height = 0;
     if (!fitTapSize(rec, state, width, height)) return;
-    IFrame tap;
-    tap.setFps(rec.fps);
     if (!player.tapUnscaled) _locked.renderFacade->scaleLayerFrame(rec, &tap, width, height, player.scaleKey, false);
     mediaDataScaleTime += getLocalTimeMs() - t;
     const MediaInfo info = tapMediaInfo(rec);
@@ -178,12 +179,12 @@ void RenderCtrl::Impl::reUpdateEcho(LayerFrameInfo& rec, const InputSourceItem& 
 
 void RenderCtrl::Impl::echoTapFrame(LayerFrameInfo& rec, const InputSourceItem& player, PlayerDrawState& state) {
     const uint64_t t = getLocalTimeMs();
+    IFrame tap;
+    tap.setFps(rec.fps);
     uint32_t width = 0;
     uint32_t height = 0;
     if (!fitTapSize(rec, state, width, height)) return;
     if (width == state.tapWidth && height == state.tapHeight) return;
-    IFrame tap;
-    tap.setFps(rec.fps);
     _locked.renderFacade->scaleLayerFrame(rec, &tap, width, height, player.scaleKey, false);
     mediaDataScaleTime += getLocalTimeMs() - t;
     const MediaInfo info = tapMediaInfo(rec);
