@@ -1,9 +1,10 @@
-// Thumbnails and media visibility, straight to the output layout manager.
+// The frame data tap and its settings, thumbnails and media visibility.
 #include <gmock/gmock.h>
 
 #include "common/log.h"
 #include "mocks/hostmocks.h"
 #include "qorvarenderctrl/renderctrlmgr.h"
+#include "qorvasim/host.h"
 #include "support/logcapture.h"
 
 namespace qorva::mediadispatch {
@@ -95,6 +96,56 @@ TEST_F(Thumbnails, MediaVisibilityIgnoresTheFirstId) {
     mgr->setMediaVisible(1, 5, true);
     mgr->setMediaVisible(2, 5, true);
 }
+
+struct SettingCase {
+    void (*apply)(RenderCtrlMgr&);
+    std::set<uint64_t> tappedLayers;
+};
+
+class TapSettings : public ::testing::TestWithParam<SettingCase> {};
+
+// A setting reaches the controllers there are and is kept for later ones; the tap
+// itself reaches only the controllers there are. Each card shows one layer.
+TEST_P(TapSettings, ReachTheControllersThereAreAndLaterOnes) {
+    LogCapture log;
+    sim::SimHost host;
+    const auto mgr = std::make_shared<RenderCtrlMgr>();
+    mgr->setMediaMgr(&host.mediaMgr);
+    mgr->setMediaDispatchMgr(host.dispatchMgr);
+    mgr->setOutPutLayoutMgr(host.layoutMgr);
+    mgr->setZQRuntime(&host.runtime);
+    std::vector<std::shared_ptr<sim::SimRenderFacade>> cards;
+    const auto addCard = [&](uint64_t layer) {
+        const std::string text = fmt::format("#{}(Card)", layer);
+        cards.push_back(host.addCard(text));
+        cards.back()->vblank().setManual(true);
+        host.addPlayer(text, {}, layer, 1);
+        mgr->setRenderFacade(host.facade);
+    };
+    std::mutex tapsMutex;
+    std::set<uint64_t> taps;
+    addCard(1);
+    GetParam().apply(*mgr);
+    addCard(2);
+    mgr->setFrameDataCallBack([&](const MediaInfo& info, const IFrame*) {
+        std::lock_guard lock(tapsMutex);
+        taps.insert(info.mediaId);
+    });
+    addCard(3);
+    for (const auto& card : cards) {  // one pass each with every service and the tap set
+        ASSERT_TRUE(card->vblank().awaitWait(1));
+        card->vblank().step();
+        ASSERT_TRUE(card->vblank().awaitWait(2));
+    }
+    for (const auto& card : cards) card->vblank().open();
+    mgr->release();
+    EXPECT_EQ(taps, GetParam().tappedLayers);
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, TapSettings,
+                         ::testing::Values(SettingCase{[](RenderCtrlMgr&) {}, {1, 2}},
+                                           SettingCase{[](RenderCtrlMgr& m) { m.setFrameDataSwitch(false); }, {}},
+                                           SettingCase{[](RenderCtrlMgr& m) { m.setLinkState(true); }, {}}));
 
 }  // namespace
 }  // namespace qorva::mediadispatch
