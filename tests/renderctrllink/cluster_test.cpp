@@ -41,6 +41,25 @@ TEST(Cluster, TheBackupTakesOverAndLinksExactlyTheNodesStillPresent) {
     EXPECT_TRUE(b.targets().empty());
     ASSERT_TRUE(runtime.advance(1ms));
     EXPECT_EQ(b.targets(), (Targets{b.target(), c.target()}));
+    const auto lastTable = [&] { return decodePortTable(b.linkMgr.sentRequests().back().args); };
+
+    // The old master comes back as the backup: linked, and given the table.
+    cluster.setPresent(a.ip, true);
+    cluster.setRole(a.ip, 2);
+    EXPECT_EQ(b.targets(), (Targets{b.target(), c.target(), a.target()}));
+    EXPECT_EQ(b.linkMgr.sentRequests().back().targets, std::vector<std::string>{a.ip});
+    EXPECT_EQ(lastTable(), (PortTable{{a.ip, a.port()}, {b.ip, b.port()}, {c.ip, c.port()}}));
+
+    // A node leaves and rejoins: dislinked and dropped from the table, then relinked.
+    // The new master's own entry came with the table; as the master's it is dropped too.
+    cluster.setPresent(c.ip, false);
+    cluster.announceNodes();
+    EXPECT_EQ(b.targets(), (Targets{a.target()}));
+    EXPECT_EQ(lastTable(), (PortTable{{a.ip, a.port()}, {b.ip, b.port()}}));
+    cluster.setPresent(c.ip, true);
+    cluster.setRole(c.ip, 1);
+    EXPECT_EQ(b.targets(), (Targets{c.target(), a.target()}));
+    EXPECT_EQ(lastTable(), (PortTable{{a.ip, a.port()}, {b.ip, b.port()}, {c.ip, c.port()}}));
 }
 
 }  // namespace

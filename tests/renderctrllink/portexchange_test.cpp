@@ -89,11 +89,16 @@ TEST_F(PortExchange, ABackupReportsItsPortAndReceivesTheTable) {
     EXPECT_TRUE(master.targets().count(backup.target()));
 }
 
-TEST_F(PortExchange, WithoutBackupsNothingIsSent) {
+// Without a recipient nothing is sent and nothing is kept for a later restore.
+TEST_F(PortExchange, WithoutBackupsNothingIsSentOrKept) {
+    cluster.addNode("10.0.0.3");
+    master.linkMgr.deliver("40reportPort", "5003", "10.0.0.3");
     master.linkMgr.sigMasterBackupAdded(kBackup);
     EXPECT_EQ(sent(master.linkMgr, "40reportPorts"), 0u);
-    EXPECT_FALSE(
-        log.contains(Info, fmt::format("RenderCtrlLink sendPortDatasToBackup Ip:{},port:{}", kMaster, master.port())));
+    cluster.setRole(kMaster, 2);
+    cluster.setRole(kMaster, 0);
+    ASSERT_TRUE(runtime.advance(1000ms));
+    EXPECT_FALSE(master.targets().count("10.0.0.3:5003"));
 }
 
 TEST_F(PortExchange, NothingIsSentWhileARestoreIsPending) {
@@ -107,8 +112,12 @@ TEST_F(PortExchange, NothingIsSentWhileARestoreIsPending) {
 }
 
 TEST_F(PortExchange, OnlyAMasterBackupKeepsATable) {
+    cluster.addNode("10.0.0.7");
     master.linkMgr.deliver("40reportPorts", encodePortTable({{"10.0.0.7", 7}}), "10.0.0.9");
-    EXPECT_FALSE(log.contains(Info, "RenderCtrlLink handlePortDatasToBackup Ip:10.0.0.7,port:7"));
+    cluster.setRole(kMaster, 2);
+    cluster.setRole(kMaster, 0);
+    ASSERT_TRUE(runtime.advance(1000ms));
+    EXPECT_FALSE(master.targets().count("10.0.0.7:7"));
 }
 
 TEST_F(PortExchange, ABadTableIsRejectedAndTheKeptOneStays) {
@@ -126,6 +135,8 @@ class Restore : public PortExchange {
 protected:
     // The master backup holding `table` becomes master; one second later it restores.
     void takeOverWith(const PortTable& table) {
+        cluster.addNode(kBackup);
+        cluster.setRole(kBackup, 2);
         cluster.setRole(kMaster, 2);
         master.linkMgr.deliver("40reportPorts", encodePortTable(table), "10.0.0.9");
         cluster.setRole(kMaster, 0);
@@ -135,24 +146,19 @@ protected:
     }
 };
 
-TEST_F(Restore, LinksTheOwnPortAndOnlyNodesPresentWithAllThreeFlags) {
-    cluster.addNode("10.0.0.3");
-    cluster.addNode("10.0.0.4");
-    cluster.addNode("10.0.0.5");
+TEST_F(Restore, LinksTheOwnPortAndOnlyNodesPresentWithAllThreeFlagsAndPublishesThem) {
+    for (const char* ip : {"10.0.0.3", "10.0.0.4", "10.0.0.5", "10.0.0.8"}) cluster.addNode(ip);
     cluster.setPresent("10.0.0.4", false);
-    takeOverWith({{"10.0.0.3", 5003}, {"10.0.0.4", 5004}, {"10.0.0.5", 5005}, {"10.0.0.6", 5006}});
+    cluster.setFlags("10.0.0.8", true, true, false);
+    takeOverWith({{"10.0.0.3", 5003}, {"10.0.0.4", 5004}, {"10.0.0.5", 5005}, {"10.0.0.6", 5006}, {"10.0.0.8", 5008}});
     EXPECT_EQ(master.targets(), (std::set<std::string>{master.target(), "10.0.0.3:5003", "10.0.0.5:5005"}));
     EXPECT_EQ(log.messages().front(), "Link keepMasterTime isClear:false");
     EXPECT_TRUE(log.contains(Info, "RenderCtrlLink linkTarget backupRestorePorts other ip:10.0.0.3, port:5003"));
     EXPECT_EQ(master.mediaMgr.calls().count("notifyMasterRole(true)"), 2u);  // on gaining the role, and now
-}
-
-TEST_F(Restore, ANodeWithoutItsThirdFlagIsNotRestored) {
-    cluster.addNode("10.0.0.3");
-    cluster.setFlags("10.0.0.3", true, true, false);
-    takeOverWith({{"10.0.0.3", 5003}});
-    EXPECT_FALSE(master.targets().count("10.0.0.3:5003"));
-    EXPECT_EQ(master.linkMgr.calls().count("sendRequest"), 0u);  // nothing restored, nothing to publish
+    const auto published = master.linkMgr.sentRequests().back();
+    EXPECT_EQ(published.targets, Lines{kBackup});
+    EXPECT_EQ(decodePortTable(published.args),
+              (PortTable{{kMaster, master.port()}, {"10.0.0.3", 5003}, {"10.0.0.5", 5005}}));
 }
 
 TEST_F(Restore, ResyncsTheProgramDispatchesInStateTwoFirstThenSecond) {

@@ -3,6 +3,7 @@
 
 #include "common/log.h"
 #include "renderctrllink/linknode.h"
+#include "renderctrllink/porttable.h"
 #include "support/logcapture.h"
 
 namespace qorva::mediadispatch {
@@ -126,12 +127,6 @@ INSTANTIATE_TEST_SUITE_P(
         Cell{3, 2, true, {}, true, false}, Cell{1, 4, true, {kToNull, kDislinkOwn}, false, false},
         Cell{3, 4, true, {kToNull, kDislinkOwn}, false, false}));
 
-TEST_F(RoleTracking, GainingTheMasterRoleTellsTheMediaManager) {
-    report(4, 0);
-    EXPECT_EQ(node.mediaMgr.calls().count("notifyMasterRole(true)"), 1u);
-    EXPECT_EQ(node.targets(), std::set<std::string>{node.target()});
-}
-
 TEST_F(RoleTracking, MasterToBackupDislinksEveryTargetInIpOrderAndForgetsThem) {
     becomeMasterWith({{"10.0.0.9", 5009}, {"10.0.0.10", 5010}});
     cluster.setRole(kIp, 2);
@@ -147,10 +142,14 @@ TEST_F(RoleTracking, MasterToBackupDislinksEveryTargetInIpOrderAndForgetsThem) {
     EXPECT_EQ(linkLines().size(), 2u);
 }
 
+// Through role 1 the master's table survives into the master backup role; the
+// takeover leaves it alone and publishes it after the restore.
 TEST_F(RoleTracking, BackupToMasterKeepsTheTableAndRestartsTheTimer) {
+    cluster.addNode("10.0.0.2");
+    cluster.setRole("10.0.0.2", 2);
     becomeMasterWith({{"10.0.0.9", 5009}});
+    cluster.setRole(kIp, 1);
     cluster.setRole(kIp, 2);
-    node.linkMgr.deliver("40reportPort", "5009", "10.0.0.9");  // a backup ignores reports
     runtime.calls().clear();
     cluster.setRole(kIp, 0);
     report(2, 0);  // a second report within the second restarts the timer
@@ -161,12 +160,97 @@ TEST_F(RoleTracking, BackupToMasterKeepsTheTableAndRestartsTheTimer) {
     EXPECT_TRUE(linkLines().empty());
     ASSERT_TRUE(runtime.advance(1ms));
     EXPECT_EQ(log.count(Info, "RenderCtrlLink linkTarget backupRestorePorts local ip:10.0.0.1, port:" + P), 1u);
+    const auto published = node.linkMgr.sentRequests().back();
+    EXPECT_EQ(published.targets, Lines{"10.0.0.2"});
+    EXPECT_EQ(decodePortTable(published.args), (PortTable{{kIp, node.port()}, {"10.0.0.9", 5009}}));
 }
 
-TEST_F(RoleTracking, LosingTheRoleForgetsTheTargets) {
+class CancelledPromotion : public RoleTracking, public ::testing::WithParamInterface<int> {};
+
+TEST_P(CancelledPromotion, StopsAndForgetsTheTimerAndALaterPromotionRestores) {
+    const std::string restored = "RenderCtrlLink linkTarget backupRestorePorts local ip:10.0.0.1, port:" + P;
+    cluster.setRole(kIp, 2);
+    cluster.setRole(kIp, 0);
+    runtime.calls().clear();
+    cluster.setRole(kIp, GetParam());
+    EXPECT_EQ(runtime.activeTimers(), 0u);
+    ASSERT_TRUE(runtime.advance(1000ms));
+    EXPECT_EQ(log.count(Info, restored), 0u);
+    cluster.setRole(kIp, 2);
+    cluster.setRole(kIp, 0);
+    EXPECT_EQ(runtime.calls().calls(), (Lines{"stopTimer(1)", "stopTimer(-1)", "startTimer(1000,1)"}));
+    ASSERT_TRUE(runtime.advance(1000ms));
+    EXPECT_EQ(log.count(Info, restored), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(ToBackupOrSlave, CancelledPromotion, ::testing::Values(2, 1));
+
+class RecordsClusterIp : public RoleTracking, public ::testing::WithParamInterface<std::pair<int, int>> {};
+
+TEST_P(RecordsClusterIp, OnTheRoleChangeSoTheNextReportSeesNoChange) {
+    const auto [last, now] = GetParam();
+    report(4, last);
+    report(last, now, "239.0.0.9");
+    log.clear();
+    report(now, now, "239.0.0.9");
+    EXPECT_TRUE(linkLines().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(TakeOverAndGiveUp, RecordsClusterIp,
+                         ::testing::Values(std::pair{2, 0}, std::pair{0, 1}, std::pair{0, 2}, std::pair{0, 3}));
+
+// The master gave way to a new one: every link goes, the table stays and is kept for
+// the restore a second later, which publishes it again.
+TEST_F(RoleTracking, AMasterUpdateDislinksEverythingAndRestoresTheTableItKept) {
+    cluster.addNode("10.0.0.9");
+    cluster.addNode("10.0.0.10");
+    becomeMasterWith({{"10.0.0.9", 5009}, {"10.0.0.10", 5010}});  // no backup: no table kept yet
+    cluster.addNode("10.0.0.2");
+    cluster.setRole("10.0.0.2", 2);
+    runtime.calls().clear();
+    node.linkMgr.sigMasterUpdate("10.0.0.5", kIp);
+    EXPECT_EQ(linkLines(), (Lines{"RenderCtrlLink dislinkTarget onMasterUpdate! local Ip:10.0.0.1,port:" + P,
+                                  "Link dislinkTarget ip:10.0.0.1",
+                                  "RenderCtrlLink dislinkTarget onMasterUpdate! other Ip:10.0.0.10,port:5010",
+                                  "Link dislinkTarget ip:10.0.0.10",
+                                  "RenderCtrlLink dislinkTarget onMasterUpdate! other Ip:10.0.0.9,port:5009",
+                                  "Link dislinkTarget ip:10.0.0.9"}));
+    EXPECT_TRUE(node.targets().empty());
+    EXPECT_EQ(runtime.calls().calls(), (Lines{"stopTimer(-1)", "startTimer(1000,1)"}));
+    node.linkMgr.deliver("40reportPort", "5009", "10.0.0.9");
+    EXPECT_EQ(log.count(Info, "RenderCtrlLink dislinkTarget handleReportPort ip:10.0.0.9, port:5009"), 1u);
+    ASSERT_TRUE(runtime.advance(1000ms));
+    EXPECT_EQ(node.targets(), (std::set<std::string>{node.target(), "10.0.0.9:5009", "10.0.0.10:5010"}));
+    const auto published = node.linkMgr.sentRequests().back();
+    EXPECT_EQ(published.targets, Lines{"10.0.0.2"});
+    EXPECT_EQ(decodePortTable(published.args),
+              (PortTable{{kIp, node.port()}, {"10.0.0.10", 5010}, {"10.0.0.9", 5009}}));
+}
+
+TEST_F(RoleTracking, WithoutARuntimeNoRestoreTimerStarts) {
+    node.link.setZQRuntime(nullptr);
+    report(2, 0);
+    node.linkMgr.sigMasterUpdate("", kIp);
+    const std::string warning = "zqRuntime is null, restore timer not started";
+    ASSERT_EQ(log.count(Warn, warning), 2u);
+    Lines where;
+    for (const auto& r : log.records())
+        if (r.message == warning) where.push_back(r.line);
+    EXPECT_NE(where[0].find(":onLinkedStatusChanged()#"), std::string::npos) << where[0];
+    EXPECT_NE(where[1].find(":onMasterUpdate()#"), std::string::npos) << where[1];
+}
+
+TEST_F(RoleTracking, LosingTheRoleForgetsBothTables) {
+    cluster.addNode("10.0.0.7");
     becomeMasterWith({{"10.0.0.9", 5009}});
     cluster.setRole(kIp, 4);
+    cluster.setRole(kIp, 2);
+    node.linkMgr.deliver("40reportPorts", encodePortTable({{"10.0.0.7", 7}}), "10.0.0.8");
+    cluster.setRole(kIp, 4);
+    cluster.setRole(kIp, 2);
     cluster.setRole(kIp, 0);
+    ASSERT_TRUE(runtime.advance(1000ms));
+    EXPECT_FALSE(node.targets().count("10.0.0.7:7"));
     log.clear();
     node.linkMgr.sigClusterNodeChanged(std::vector<ServerNodeInfo>{});  // nothing left to drop
     EXPECT_TRUE(linkLines().empty());
