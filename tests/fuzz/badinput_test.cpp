@@ -1,7 +1,5 @@
-// Random and mutated payloads of the cluster's port messages, from a fixed seed: the
-// "40reportPorts" decoder yields a table or rejects the payload with its one message,
-// and the handlers of both messages take any payload a node may send.
-#include <cctype>
+// Random and mutated payloads of the cluster's port table, from a fixed seed: the
+// "40reportPorts" decoder yields a table or rejects the payload with its one message.
 #include <iterator>
 #include <limits>
 #include <random>
@@ -11,25 +9,14 @@
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 
-#include "common/log.h"
-#include "renderctrllink/linknode.h"
 #include "renderctrllink/porttable.h"
-#include "support/logcapture.h"
 
 namespace qorva::mediadispatch {
 namespace {
 
-using renderctrl::log::Err;
-using Strings = std::vector<std::string>;
-
 constexpr uint32_t kSeed = 9;
 constexpr int kDecoderPayloads = 100'000;
-constexpr int kReportPayloads = 100'000;
-constexpr int kTablePayloads = 10'000;
 constexpr const char* kArgsNotMatch = "unpack failed: Args not match!";
-constexpr const char* kMasterIp = "10.0.0.1";
-constexpr const char* kBackupIp = "10.0.0.2";
-constexpr const char* kSenderIp = "10.0.0.3";
 
 std::string hex(const std::string& bytes) {
     std::string out;
@@ -128,72 +115,6 @@ TEST(BadInput, EveryPortTablePayloadDecodesOrIsRejectedWithTheOneMessage) {
     // Both outcomes are well exercised.
     EXPECT_GT(decoded, kDecoderPayloads / 10);
     EXPECT_GT(rejected, kDecoderPayloads / 10);
-}
-
-class BadReports : public ::testing::Test {
-protected:
-    void SetUp() override { runtime.useManualClock(); }
-    // The master's links to the sender (it also links its own port).
-    Strings senderTargets() {
-        Strings targets;
-        for (const auto& target : master.targets())
-            if (target.rfind(std::string(kSenderIp) + ":", 0) == 0) targets.push_back(target);
-        return targets;
-    }
-
-    qrc::test::LogCapture errors{Err};
-    sim::SimCluster cluster;
-    sim::SimRuntime runtime;
-    qrc::test::LinkNode master{cluster, runtime, kMasterIp};
-};
-
-// The master reads a report as atoi reads it; whatever the text, it holds one link
-// to the sender, at the reported port when the text starts with a number.
-TEST_F(BadReports, AMasterTakesAnyPortReport) {
-    cluster.setRole(kMasterIp, 0);
-    Payloads payloads(kSeed);
-    for (int i = 0; i < kReportPayloads; ++i) {
-        const int32_t port = payloads.port();
-        const std::string number = std::to_string(port);
-        const bool numbered = payloads.below(2) == 0;
-        const std::string payload = numbered ? number + payloads.randomBytes(payloads.below(4)) : payloads.next();
-        master.linkMgr.deliver("40reportPort", payload, kSenderIp);
-        const Strings targets = senderTargets();
-        ASSERT_EQ(targets.size(), 1u) << hex(payload);
-        const bool plainNumber = numbered && (payload.size() == number.size() ||
-                                              !std::isdigit(static_cast<unsigned char>(payload[number.size()])));
-        if (plainNumber) {
-            ASSERT_EQ(targets[0], fmt::format("{}:{}", kSenderIp, port)) << hex(payload);
-        }
-    }
-    EXPECT_EQ(master.linkMgr.calls().count("rejected"), 0u);
-    EXPECT_EQ(errors.size(), 0u);
-}
-
-// A master backup keeps a table that decodes and rejects any other payload to the
-// link manager's dispatcher with the one message.
-TEST_F(BadReports, AMasterBackupKeepsOnlyTablesThatDecode) {
-    cluster.setRole(kMasterIp, 2);
-    Payloads payloads(kSeed);
-    for (int i = 0; i < kTablePayloads; ++i) {
-        const std::string payload = payloads.next();
-        bool decodes = true;
-        try {
-            decodePortTable(payload);
-        } catch (const std::invalid_argument&) {
-            decodes = false;
-        }
-        const size_t calls = master.linkMgr.calls().size();
-        master.linkMgr.deliver("40reportPorts", payload, kBackupIp);
-        ASSERT_EQ(master.linkMgr.calls().size(), calls + (decodes ? 0 : 1)) << hex(payload);
-    }
-    const std::string rejection = fmt::format("rejected(40reportPorts,{})", kArgsNotMatch);
-    for (const auto& call : master.linkMgr.calls().calls()) {
-        if (call.rfind("rejected", 0) == 0) {
-            ASSERT_EQ(call, rejection);
-        }
-    }
-    EXPECT_EQ(errors.size(), 0u);
 }
 
 }  // namespace

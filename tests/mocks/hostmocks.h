@@ -133,12 +133,6 @@ public:
     MOCK_METHOD(void, updateSenderTexture, (uint64_t, uint64_t), (override));
 };
 
-class MockOutputMgr : public IOutputMgr {
-public:
-    MOCK_METHOD(void, startLayoutFade, (const LayoutStartFadeParam&), (override));
-    MOCK_METHOD(void, stopLayoutFade, (uint64_t), (override));
-};
-
 class MockPlayer : public tarsel::IPlayer {
 public:
     MOCK_METHOD(std::shared_ptr<zq::mediacore::IMeta>, getMeta, (), (override));
