@@ -169,7 +169,8 @@ void DrawThread::Impl::drawRequested(qorva::mediaoutput::IRenderFacade& facade) 
         drawingThread = nullptr;
         _drawn = true;
     } else if (_running) {
-        zqSleep(1);  // draws disabled: the request stays pending
+        lock.unlock();  // nobody waits on a pause: requests and stop() go on meanwhile
+        zqSleep(1);     // draws disabled: the request stays pending
     }
     notifyDrawn();
 }
