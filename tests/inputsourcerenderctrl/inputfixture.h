@@ -32,9 +32,10 @@ public:
     void scaleInputFrame(LayerFrameInfo& info, IFrame* target, int32_t width, int32_t height,
                          const std::string& scaleKey) override {
         lastScaled = info;
-        SimRenderFacade::scaleInputFrame(info, target, width, height, scaleKey);
+        if (fill) SimRenderFacade::scaleInputFrame(info, target, width, height, scaleKey);
     }
     LayerFrameInfo lastScaled;
+    bool fill = true;  // false leaves the target without a picture
 };
 
 // Writes its frameConsumed calls into the facade's call record.

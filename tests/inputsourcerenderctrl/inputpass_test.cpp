@@ -1,6 +1,9 @@
 // The input source controller's thread, its iterations and the frame taps.
 #include <fmt/format.h>
 
+#include <system_error>
+
+#include "common/finishedthreads.h"
 #include "inputsourcerenderctrl/inputfixture.h"
 #include "qorvahost/tavcore.h"
 
@@ -77,6 +80,61 @@ INSTANTIATE_TEST_SUITE_P(
                       TapCase{true, true, {"OnEditDisconnect", "OnEditConnected"}, 1, {"1:150x84"}},
                       TapCase{false, false, {}, 0, {"1:320x180"}},  // the source frame itself
                       TapCase{false, true, {"OnEditDisconnect"}, 0, {"1:320x180"}}));
+
+TEST_F(InputCtrl, AScalingLeftWithoutAPictureFeedsOnlyTheInputFrameTap) {
+    addInput("a", {1});
+    facade->fill = false;
+    recordTaps(true);
+    start();
+    EXPECT_EQ(frameTaps, Strings{});
+    EXPECT_EQ(inputTaps, Strings{"1:0x0"});
+}
+
+// The throttle is one for the process: a second controller's pass right after the
+// first one's is not due and renders nothing.
+TEST_F(InputCtrl, ControllersShareOneThrottle) {
+    addInput("a", {1});
+    recordTaps(false);
+    start();
+    auto other = std::make_shared<InputFacade>();
+    InputSourceRenderCtrl second;
+    int secondTaps = 0;
+    second.setMediaMgr(&host.mediaMgr);
+    second.setInputFrameDataUpdateCallBack([&](uint64_t, const IFrame*) { ++secondTaps; });
+    second.setRenderFacade(other);
+    ASSERT_TRUE(gate.awaitWait(2));
+    EXPECT_EQ(inputTaps.size(), 1u);
+    EXPECT_EQ(secondTaps, 0);
+    EXPECT_EQ(other->inputPasses(), 1u);
+    gate.open();
+}
+
+// Neither can join the thread from its own tap: release throws, destruction ends the
+// thread after that pass and its handle is joined later, never detached.
+TEST_F(InputCtrl, FromItsOwnTapReleaseThrowsAndDestructionEndsTheThreadAfterThatPass) {
+    addInput("a", {1, 2});
+    gate.open();
+    auto owned = std::make_unique<InputSourceRenderCtrl>();
+    bool threw = false;
+    int taps = 0;
+    owned->setMediaMgr(&host.mediaMgr);
+    owned->setInputFrameDataUpdateCallBack([&](uint64_t, const IFrame*) {
+        if (++taps > 1) return;
+        try {
+            owned->release();
+        } catch (const std::system_error&) {
+            threw = true;
+        }
+        owned.reset();
+    });
+    const uint64_t kept = renderctrl::keptThreadCount();
+    owned->setRenderFacade(facade);
+    ASSERT_TRUE(renderctrl::joinKeptThreads(kept + 1, std::chrono::seconds(5)));
+    EXPECT_TRUE(threw);
+    EXPECT_EQ(taps, 2);
+    EXPECT_EQ(facade->inputPasses(), 1u);
+    EXPECT_EQ(log.count(Info, "Render Ctrl Thread stoped."), 1u);
+}
 
 TEST_F(InputCtrl, AnEmptyFacadeEndsTheThreadAndALaterOneDoesNotRestartIt) {
     ctrl.setRenderFacade({});

@@ -91,6 +91,9 @@ TEST_F(DispatchWiring, TrackedSignalsAreDroppedWithTheManager) {
     d.sigMediasReplaced(7, kRemote);
     d.sigMediaAboutToBeRemoved(7, 8, kRemote);
     EXPECT_EQ(allCalls(), Strings{});
+    host.dispatchMgr->sigDispatchAdded(std::weak_ptr<IDispatch>());
+    host.dispatchMgr->sigDispatchRemoved(std::weak_ptr<IDispatch>());
+    EXPECT_EQ(host.dispatchMgr->sigDispatchAdded.slot_count() + host.dispatchMgr->sigDispatchRemoved.slot_count(), 0u);
     mgr = std::make_shared<RenderCtrlMgr>();
 }
 
@@ -119,6 +122,9 @@ TEST_F(DispatchWiring, BothFixedLayoutsAreMadeAgainWhenEitherIsMissing) {
     d.sigLayoutAboutToBeDeleted(DispatchType::Unknown, 2);
     d.sigLayoutAdded(kTimeline, 12, "C");
     EXPECT_EQ(host.layoutMgr->calls().count("addLayout"), 4u);
+    d.sigLayoutAboutToBeDeleted(DispatchType::Unknown, 1);
+    d.sigLayoutAdded(kTimeline, 13, "D");
+    EXPECT_EQ(host.layoutMgr->calls().count("addLayout"), 7u);
 }
 
 TEST_F(DispatchWiring, SkippedEvents) {
@@ -134,6 +140,7 @@ TEST_F(DispatchWiring, SkippedEvents) {
     d.sigLayerSelected(1, 2);
     EXPECT_THAT(log.records().at(0).line,
                 ::testing::StartsWith("_zqRuntime is null \n //dispatchevents.cpp:onLayerSelected()#"));
+    EXPECT_EQ(log.records().at(0).level, renderctrl::log::Warn);
     ::testing::StrictMock<qrc::test::MockRuntime> runtime;  // a fade flag that is off asks nothing
     mgr->setZQRuntime(&runtime);
     d.sigMediaFadeToggled(STDispatchMediaFadeInfo{false, kFade.info});

@@ -87,7 +87,10 @@ TEST_F(Manager, LayoutManagerWiringConnectsRegistersAndUndoesInOrder) {
     EXPECT_EQ(host.layoutMgr->calls().calls(),
               (Strings{"setCurrentLayoutUsableLayerCallback(true)", "setLayerLockStateCallback(true)",
                        "setCurrentLayoutUsableLayerCallback(false)", "setLayerLockStateCallback(false)"}));
-    EXPECT_EQ(host.layoutMgr->renderView()->calls().size(), 6u);
+    EXPECT_EQ(host.layoutMgr->renderView()->calls().calls(),
+              (Strings{"setCurrentLayoutUsableLayerCallback(true)", "setLayerLockStateCallback(true)",
+                       "setRenderCtrlMgrCallBackCommon(true)", "setCurrentLayoutUsableLayerCallback(false)",
+                       "setLayerLockStateCallback(false)", "setRenderCtrlMgrCallBackCommon(false)"}));
     EXPECT_EQ(log.size(), 0u);
 }
 
