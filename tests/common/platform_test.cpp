@@ -26,17 +26,5 @@ TEST(Platform, AModuleBesideTheProgramIsLoadedAndItsFunctionCalled) {
 
 TEST(Platform, OpeningAModuleAgainGivesTheSameModule) { EXPECT_EQ(openLibrary(testModule), openLibrary(testModule)); }
 
-TEST(Platform, ClockOverridesReplaceTheSystemClocksUntilCleared) {
-    testing::setWallClockSeconds(1000);
-    testing::setSteadyNanoseconds(42);
-    EXPECT_EQ(wallClockSeconds(), 1000);
-    EXPECT_EQ(steadyNanoseconds(), 42);
-    testing::setWallClockSeconds(std::nullopt);
-    testing::setSteadyNanoseconds(std::nullopt);
-    EXPECT_GT(wallClockSeconds(), 1'600'000'000);  // a real date
-    const auto a = steadyNanoseconds();
-    EXPECT_LE(a, steadyNanoseconds());
-}
-
 }  // namespace
 }  // namespace qorva::renderctrl::platform

@@ -168,17 +168,13 @@ TEST_F(FrameSync, TheFrameSyncCardReportsItsCheckLayersMasterTime) {
     EXPECT_GE(host.dispatchMgr->calls().count("getCheckLayerName(2,101,1)"), 1u);
 }
 
-TEST_F(FrameSync, ACardTextWithoutAParenthesisIsIndexZeroWithNoName) {
-    addCard("NVIDIA GPU");
-    createFrameSync();
-    mgr->setRenderFacade(host.facade);
-    EXPECT_TRUE(log.contains(Info, "[FrameSync] render context 0 () added"));
-}
-
-TEST_F(FrameSync, AFacadeWithoutCardsStillNamesMasterCardZero) {
+TEST_F(FrameSync, ACardTextWithoutAParenthesisIsIndexZeroWithNoNameAndNoCardsStillNameMasterZero) {
     createFrameSync();
     mgr->setRenderFacade(host.facade);
     EXPECT_TRUE(log.contains(Info, "[FrameSync] master card 0"));
+    addCard("NVIDIA GPU");
+    mgr->setRenderFacade(host.facade);
+    EXPECT_TRUE(log.contains(Info, "[FrameSync] render context 0 () added"));
 }
 
 TEST_F(FrameSync, ReleaseDestroysTheObject) {
@@ -283,22 +279,18 @@ TEST_F(FrameSyncTimer, LogsEveryCardsFrameTimesInKeyOrderEvery5000Ms) {
     EXPECT_EQ(timerLines().size(), 6u);
 }
 
-TEST_F(FrameSyncTimer, NeverTicksAfterRelease) {
-    for (const auto& card : cards) card->vblank().open();
-    mgr->release();
-    EXPECT_EQ(host.runtime.activeTimers(), 0u);
-    ASSERT_TRUE(host.runtime.advance(20000ms));
-    EXPECT_TRUE(timerLines().empty());
-}
+class TimerStop : public FrameSyncTimer, public ::testing::WithParamInterface<bool> {};
 
-TEST_F(FrameSyncTimer, NeverTicksOnAManagerThatIsGone) {
+TEST_P(TimerStop, NeverTicksAfterReleaseOrOnAManagerThatIsGone) {
     for (const auto& card : cards) card->vblank().open();
-    mgr.reset();
+    GetParam() ? mgr->release() : mgr.reset();
     EXPECT_EQ(host.runtime.activeTimers(), 0u);
     ASSERT_TRUE(host.runtime.advance(20000ms));
     EXPECT_TRUE(timerLines().empty());
     mgr = std::make_shared<RenderCtrlMgr>();
 }
+
+INSTANTIATE_TEST_SUITE_P(ReleasedOrDropped, TimerStop, ::testing::Bool());
 
 TEST_F(FrameSync, TheHostsFrameTimeReachesEveryControllersNextPass) {
     auto a = addCard("#0(A)");

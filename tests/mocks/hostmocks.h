@@ -29,15 +29,6 @@ public:
     MOCK_METHOD(void, getOutputTextures, (const std::string&, (std::map<uint64_t, uint64_t>&)), (override));
 };
 
-class MockRenderView : public IRenderView {
-public:
-    MOCK_METHOD(void, setCurrentLayoutUsableLayerCallback, (const std::function<uint64_t()>&), (override));
-    MOCK_METHOD(void, setRenderCtrlMgrCallBackCommon,
-                (const std::function<RenderCtrlMgrCallBackCommon(RenderCtrlMgrCallBackType)>&), (override));
-    MOCK_METHOD(void, setLayerLockStateCallback, (const std::function<bool(uint64_t)>&), (override));
-    MOCK_METHOD(std::vector<std::shared_ptr<IOutputPatch>>, getSelectedPatches, (), (override));
-};
-
 class MockLayoutMgr : public IMediaOutputLayoutMgr {
 public:
     MOCK_METHOD(void, clearMediaOutput, (), (override));

@@ -256,15 +256,8 @@ TEST_F(RoleTracking, LosingTheRoleForgetsBothTables) {
     EXPECT_TRUE(linkLines().empty());
 }
 
+// An empty reference, or a controller interface that is not the manager.
 TEST_F(RoleTracking, WithoutTheManagerNothingHappens) {
-    node.link.setRenderCtrl({});
-    log.clear();
-    report(4, 0);
-    EXPECT_EQ(log.messages(), Lines{"sharedRenderCtrl is nullptr!"});
-    EXPECT_TRUE(node.targets().empty());
-}
-
-TEST_F(RoleTracking, AnInterfaceThatIsNotTheManagerIsNotKept) {
     struct OtherCtrl : IRenderCtrl {
         void setMediaDispatchMgr(std::weak_ptr<IMediaDispatchMgr>) override {}
         void unsetMediaDispatchMgr() override {}
@@ -279,11 +272,14 @@ TEST_F(RoleTracking, AnInterfaceThatIsNotTheManagerIsNotKept) {
         void unsetZQRuntime() override {}
         void setSenderMgr(qorva::mediaoutput::IVirtualSenderMgr*) override {}
     };
-    auto other = std::make_shared<OtherCtrl>();
-    node.link.setRenderCtrl(other);
-    log.clear();
-    report(4, 0);
-    EXPECT_EQ(log.messages(), Lines{"sharedRenderCtrl is nullptr!"});
+    const auto other = std::make_shared<OtherCtrl>();
+    for (const std::weak_ptr<IRenderCtrl>& ctrl : {std::weak_ptr<IRenderCtrl>(), std::weak_ptr<IRenderCtrl>(other)}) {
+        node.link.setRenderCtrl(ctrl);
+        log.clear();
+        report(4, 0);
+        EXPECT_EQ(log.messages(), Lines{"sharedRenderCtrl is nullptr!"});
+        EXPECT_TRUE(node.targets().empty());
+    }
 }
 
 struct LocalTypeCase {

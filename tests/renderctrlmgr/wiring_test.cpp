@@ -56,12 +56,6 @@ protected:
     std::shared_ptr<RenderCtrlMgr> mgr = std::make_shared<RenderCtrlMgr>();
 };
 
-TEST_F(Manager, ANewManagerReleasedDoesAndLogsNothing) {
-    mgr->release();
-    mgr->release();
-    EXPECT_EQ(log.size(), 0u);
-}
-
 TEST_F(Manager, UnsetBeforeSetLogsAndCallsNothingOnTheHost) {
     mgr->unsetMediaDispatchMgr();
     mgr->unsetOutPutLayoutMgr();
@@ -119,16 +113,6 @@ TEST_F(Manager, AnExpiredLayoutManagerKeepsTheValidOneAndItsConnections) {
     EXPECT_EQ(layoutMgrSlots(), 0u);
 }
 
-TEST_F(Manager, EachDispatchManagerSetConnectsAgainAndOneUnsetRemovesAll) {
-    mgr->setMediaDispatchMgr(host.dispatchMgr);
-    mgr->setMediaDispatchMgr(host.dispatchMgr);
-    EXPECT_EQ(host.dispatchMgr->sigDispatchAdded.slot_count(), 2u);
-    EXPECT_EQ(host.dispatchMgr->sigDispatchRemoved.slot_count(), 2u);
-    mgr->unsetMediaDispatchMgr();
-    EXPECT_EQ(host.dispatchMgr->sigDispatchAdded.slot_count(), 0u);
-    EXPECT_EQ(host.dispatchMgr->sigDispatchRemoved.slot_count(), 0u);
-}
-
 TEST_F(Manager, AnEmptyDispatchManagerIsStoredButNotConnected) {
     mgr->setMediaDispatchMgr({});
     EXPECT_EQ(log.messages(), Strings{"shareDispatchMgr is null"});
@@ -178,12 +162,6 @@ TEST_F(Manager, ACardTextAlreadyPresentKeepsItsOneController) {
     mgr->release();
     EXPECT_EQ(log.count(Info, "Render Ctrl Thread started."), 1u);
     EXPECT_EQ(twin->renders(), 0u);
-}
-
-TEST_F(Manager, AFacadeWithoutCardsMakesNoController) {
-    mgr->setRenderFacade(host.facade);
-    mgr->release();
-    EXPECT_EQ(log.size(), 0u);
 }
 
 class ServiceOrder : public Manager, public ::testing::WithParamInterface<bool> {};

@@ -1,9 +1,8 @@
 // Host code that throws or blocks on the library's threads: the exception is logged
 // at the thread's edge and the loop goes on, paced as before, without holding up the
 // other cards; frames taken by a failed pass go back to their players.
-#include <condition_variable>
+#include <atomic>
 #include <future>
-#include <mutex>
 #include <stdexcept>
 
 #include <gtest/gtest.h>
@@ -33,36 +32,18 @@ constexpr int kBlanks = 5;
 
 void renderBroke() { throw std::runtime_error("render broke"); }
 
-// Once armed, parks the thread that enters it until the test lets it go.
-class Gate {
-public:
-    void arm() {
-        std::lock_guard lock(_mutex);
-        _armed = true;
-    }
+// Once armed, parks the next thread that enters it until the test opens it (10 s at
+// most, so that a failed test still ends).
+struct Gate {
     void pass() {
-        std::unique_lock lock(_mutex);
-        if (!_armed) return;
-        _entered = true;
-        _changed.notify_all();
-        _changed.wait_for(lock, 10s, [&] { return _open; });
+        if (!armed.exchange(false)) return;
+        entered.set_value();
+        opened.wait_for(10s);
     }
-    bool awaitEntered() {
-        std::unique_lock lock(_mutex);
-        return _changed.wait_for(lock, 5s, [&] { return _entered; });
-    }
-    void open() {
-        std::lock_guard lock(_mutex);
-        _open = true;
-        _changed.notify_all();
-    }
-
-private:
-    std::mutex _mutex;
-    std::condition_variable _changed;
-    bool _armed = false;
-    bool _entered = false;
-    bool _open = false;
+    std::atomic<bool> armed{false};
+    std::promise<void> entered;
+    std::promise<void> open;
+    std::shared_future<void> opened = open.get_future().share();
 };
 
 // Two cards of one manager, each with a player and its own render thread, their
@@ -87,7 +68,6 @@ protected:
         for (const auto& card : {faulty, healthy}) ASSERT_TRUE(card->vblank().awaitWait(1));
     }
     void TearDown() override {
-        gate.open();
         for (const auto& card : {faulty, healthy}) card->vblank().open();
         mgr->release();
         mgr->unsetOutPutLayoutMgr();
@@ -147,14 +127,14 @@ INSTANTIATE_TEST_SUITE_P(Hosts, AThrowingHostCall,
 TEST_F(TwoCards, ABlockingTapHoldsUpOnlyItsOwnCard) {
     onFaultyTap = [this] { gate.pass(); };
     start();
-    gate.arm();               // the first pass may meet the tap before or after start() returns
+    gate.armed = true;        // the first pass may meet the tap before or after start() returns
     faulty->vblank().step();  // card A's next pass stops in the tap
-    ASSERT_TRUE(gate.awaitEntered());
+    ASSERT_EQ(gate.entered.get_future().wait_for(5s), std::future_status::ready);
     const uint64_t healthyPasses = healthy->renders();
     stepBlanks(*healthy, kBlanks);
     EXPECT_EQ(healthy->renders(), healthyPasses + kBlanks);
     EXPECT_EQ(faulty->renders(), 1u);
-    gate.open();
+    gate.open.set_value();
     EXPECT_TRUE(faulty->vblank().awaitWait(2));
     EXPECT_EQ(faulty->renders(), 2u);
 }

@@ -209,6 +209,10 @@ protected:
         mgr.setFrameDataCallBack(tap);
         mgr.setFrameDataSwitch(true);
         mgr.setLinkState(false);
+        mgr.setSenderMgr(&host.senderMgr);
+        mgr.setFrameSyncFlag(true);
+        mgr.setFrameSyncCheckLayerIndex(2);
+        mgr.updateGetFrameTime(0.5);
     }
     void unwire(RenderCtrlMgr& mgr) {
         mgr.release();

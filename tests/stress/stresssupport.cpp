@@ -34,14 +34,7 @@ std::optional<size_t> settledThreads(size_t expected, std::chrono::seconds limit
     return count;
 }
 
-void Watchdog::abortHung(int cycle) {
-    std::fprintf(stderr, "stress: cycle %d hung\n", cycle);
-    std::fflush(stderr);
-    std::abort();
-}
-
-Watchdog::Watchdog(std::chrono::milliseconds limit, OnHang onHang)
-    : _limit(limit), _onHang(std::move(onHang)), _thread([this] { run(); }) {}
+Watchdog::Watchdog(std::chrono::milliseconds limit) : _limit(limit), _thread([this] { run(); }) {}
 
 Watchdog::~Watchdog() {
     {
@@ -53,36 +46,26 @@ Watchdog::~Watchdog() {
 }
 
 void Watchdog::arm(int cycle) {
-    {
-        std::lock_guard lock(_mutex);
-        _cycle = cycle;
-        _deadline = std::chrono::steady_clock::now() + _limit;
-        ++_generation;
-    }
-    _changed.notify_all();
+    std::lock_guard lock(_mutex);
+    _cycle = cycle;
+    _deadline = std::chrono::steady_clock::now() + _limit;
 }
 
 void Watchdog::disarm() {
-    {
-        std::lock_guard lock(_mutex);
-        _cycle.reset();
-        ++_generation;
-    }
-    _changed.notify_all();
+    std::lock_guard lock(_mutex);
+    _cycle = -1;
 }
 
+// Wakes at the deadline of the armed cycle, or now and then to see a new one.
 void Watchdog::run() {
     std::unique_lock lock(_mutex);
     while (!_stop) {
-        const uint64_t seen = _generation;
-        const auto changed = [&] { return _stop || _generation != seen; };
-        if (!_cycle) {
-            _changed.wait(lock, changed);
-        } else if (!_changed.wait_until(lock, _deadline, changed)) {
-            const int cycle = *_cycle;
-            _cycle.reset();
-            _onHang(cycle);
+        if (_cycle >= 0 && std::chrono::steady_clock::now() >= _deadline) {
+            std::fprintf(stderr, "stress: cycle %d hung\n", _cycle);
+            std::abort();
         }
+        const auto wake = _cycle >= 0 ? _deadline : std::chrono::steady_clock::now() + _limit;
+        _changed.wait_until(lock, wake);
     }
 }
 

@@ -4,7 +4,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <functional>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -21,15 +20,12 @@ std::optional<size_t> processThreads();
 // `limit` for the count to come back to `expected`, and returns the last count.
 std::optional<size_t> settledThreads(size_t expected, std::chrono::seconds limit);
 
-// Reports a cycle that takes longer than the limit. By default it ends the process
-// with a message naming the cycle: a thread that hangs cannot be unwound, and CTest
-// would only report a timeout without saying where.
+// Ends the process with a message naming a cycle that takes longer than the limit:
+// a thread that hangs cannot be unwound, and CTest would only report a timeout
+// without saying where.
 class Watchdog {
 public:
-    using OnHang = std::function<void(int cycle)>;
-    static void abortHung(int cycle);
-
-    explicit Watchdog(std::chrono::milliseconds limit, OnHang onHang = abortHung);
+    explicit Watchdog(std::chrono::milliseconds limit);
     ~Watchdog();
     Watchdog(const Watchdog&) = delete;
     Watchdog& operator=(const Watchdog&) = delete;
@@ -41,12 +37,10 @@ private:
     void run();
 
     const std::chrono::milliseconds _limit;
-    const OnHang _onHang;
     std::mutex _mutex;
     std::condition_variable _changed;
-    std::optional<int> _cycle;
+    int _cycle = -1;  // -1: disarmed
     std::chrono::steady_clock::time_point _deadline;
-    uint64_t _generation = 0;
     bool _stop = false;
     std::thread _thread;
 };
