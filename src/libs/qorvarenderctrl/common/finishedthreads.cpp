@@ -3,6 +3,7 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <mutex>
+#include <system_error>
 #include <vector>
 
 namespace qorva::renderctrl {
@@ -75,6 +76,13 @@ bool joinKeptThreads(uint64_t count, std::chrono::milliseconds timeout) {
     if (!finishedThreads().awaitKept(count, timeout)) return false;
     finishedThreads().joinAll();
     return true;
+}
+
+void joinFromOtherThread(std::thread& thread) {
+    if (!thread.joinable()) return;
+    if (thread.get_id() == std::this_thread::get_id())
+        throw std::system_error(std::make_error_code(std::errc::resource_deadlock_would_occur));
+    thread.join();
 }
 
 void joinOrKeep(std::thread& thread) {

@@ -15,6 +15,11 @@ bool isCallingThread(const std::unique_ptr<std::thread>& thread);
 // Joins `thread`, or keeps it when the caller is that thread.
 void joinOrKeep(std::thread& thread);
 
+// Joins `thread` if it is joinable. Called on that thread itself, it throws the
+// standard resource-deadlock error without asking the thread library to join: a
+// self-join is not handled alike everywhere (ThreadSanitizer forgets the thread).
+void joinFromOtherThread(std::thread& thread);
+
 // How many threads were kept so far.
 uint64_t keptThreadCount();
 

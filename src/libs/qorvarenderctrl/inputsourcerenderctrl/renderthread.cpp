@@ -38,7 +38,7 @@ void InputSourceRenderCtrl::Impl::setRenderFacade(std::weak_ptr<IRenderFacade> f
 void InputSourceRenderCtrl::Impl::release() {
     std::lock_guard lock(threadMutex);
     running = false;
-    if (renderThread && renderThread->joinable()) renderThread->join();
+    if (renderThread) renderctrl::joinFromOtherThread(*renderThread);
     renderThread.reset();
 }
 

@@ -113,7 +113,7 @@ void DrawThread::Impl::stop() {
     notifyDrawn();
     requestDraw();
     std::lock_guard lock(_threadMutex);
-    if (_thread && _thread->joinable()) _thread->join();
+    if (_thread) renderctrl::joinFromOtherThread(*_thread);
     _thread.reset();
 }
 

@@ -20,7 +20,7 @@ void RenderCtrl::Impl::start() {
 void RenderCtrl::Impl::release() {
     std::lock_guard lock(_threadMutex);
     _running = false;
-    if (_thread && _thread->joinable()) _thread->join();
+    if (_thread) renderctrl::joinFromOtherThread(*_thread);
     _thread.reset();
 }
 
