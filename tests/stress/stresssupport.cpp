@@ -46,9 +46,12 @@ Watchdog::~Watchdog() {
 }
 
 void Watchdog::arm(int cycle) {
-    std::lock_guard lock(_mutex);
-    _cycle = cycle;
-    _deadline = std::chrono::steady_clock::now() + _limit;
+    {
+        std::lock_guard lock(_mutex);
+        _cycle = cycle;
+        _deadline = std::chrono::steady_clock::now() + _limit;
+    }
+    _changed.notify_all();  // a disarmed watchdog waits for this, not for a deadline
 }
 
 void Watchdog::disarm() {
@@ -56,7 +59,7 @@ void Watchdog::disarm() {
     _cycle = -1;
 }
 
-// Wakes at the deadline of the armed cycle, or now and then to see a new one.
+// Wakes at the deadline of the armed cycle, or when a cycle is armed.
 void Watchdog::run() {
     std::unique_lock lock(_mutex);
     while (!_stop) {
