@@ -47,7 +47,7 @@ public:
     void setInputFrameDataUpdateCallBack(const InputFrameDataUpdateCallBack& callback);
     void setFrameDataSwitch(bool on);
 
-    class Impl;
+    class QORVARENDERCTRL_LOCAL Impl;
 
 private:
     std::shared_ptr<Impl> _impl;

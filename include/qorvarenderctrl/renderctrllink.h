@@ -27,7 +27,7 @@ public:
     void setMediaMgr(tarsel::IMediaMgr* mediaMgr);
     void setZQRuntime(tarsel::IZQRuntime* runtime);
 
-    class Impl;
+    class QORVARENDERCTRL_LOCAL Impl;
 
 private:
     std::shared_ptr<Impl> _impl;

@@ -50,7 +50,7 @@ public:
     // Logs every card's frame times every 5000 ms on the runtime's timer thread.
     void startFrameSyncTimer();
 
-    class Impl;
+    class QORVARENDERCTRL_LOCAL Impl;
 
 private:
     std::shared_ptr<Impl> _impl;
