@@ -9,7 +9,7 @@ FUZZ_SECONDS ?= 60
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_NOHASHDIR := 1
 
-.PHONY: deps deps-windows test sandbox tsan asan bench fuzz windows windows-test ci format
+.PHONY: deps deps-windows test sandbox tsan asan bench fuzz windows windows-test abi-build abi-check abi-update ci format
 
 deps:
 	@scripts/install-deps.sh
@@ -59,7 +59,25 @@ windows: deps-windows
 windows-test: windows
 	ctest --preset windows
 
-ci: test tsan asan windows-test
+# The binary interface against the baselines in abi/: libabigail's abidiff on the
+# library and on the shared types, and the DLL's export table. abi-check also runs
+# scripts/abi-proof.sh, which shows in a scratch copy that the gate fails on a moved
+# virtual operation and an added record field. abi-update writes the baselines anew.
+abi-build:
+	@scripts/install-deps.sh --abi --windows
+	cmake --preset default
+	cmake --build --preset default --target qorvarenderctrl qrc_abi_types
+	cmake --preset windows
+	cmake --build --preset windows --target qorvarenderctrl
+
+abi-check: abi-build
+	scripts/abi.sh check build/default build/windows
+	scripts/abi-proof.sh
+
+abi-update: abi-build
+	scripts/abi.sh update build/default build/windows
+
+ci: test abi-check tsan asan windows-test
 
 format:
 	git ls-files '*.cpp' '*.h' '*.hpp' | xargs clang-format -i
