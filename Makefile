@@ -9,7 +9,7 @@ FUZZ_SECONDS ?= 60
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_NOHASHDIR := 1
 
-.PHONY: deps deps-windows test sandbox tsan asan bench fuzz windows windows-test ci format
+.PHONY: deps deps-windows test sandbox docs tsan asan bench fuzz windows windows-test ci format
 
 deps:
 	@scripts/install-deps.sh
@@ -26,6 +26,13 @@ sandbox: deps
 	cmake --preset default
 	cmake --build --preset default --target renderctrl-sandbox
 	cd build/default/bin && ./renderctrl-sandbox --out "$(CURDIR)/out/sandbox" $(SANDBOX_ARGS)
+
+# The API reference of the public headers (Doxygen) into build/docs/html; any warning,
+# an undocumented public member among them, fails it.
+docs:
+	@scripts/install-deps.sh --docs
+	mkdir -p build/docs
+	doxygen docs/Doxyfile
 
 tsan: deps
 	cmake --preset tsan
@@ -59,7 +66,7 @@ windows: deps-windows
 windows-test: windows
 	ctest --preset windows
 
-ci: test tsan asan windows-test
+ci: test docs tsan asan windows-test
 
 format:
 	git ls-files '*.cpp' '*.h' '*.hpp' | xargs clang-format -i
