@@ -50,8 +50,8 @@ public:
     virtual void setRenderFacade(std::weak_ptr<qorva::mediaoutput::IRenderFacade> facade) = 0;
     /// Hands the tap to the controllers that exist, so the host sets it after setRenderFacade().
     /// It is called on the render threads and the frame sync thread, several at once. An empty
-    /// function stops every card's render thread and returns once no pass can still call the
-    /// old tap.
+    /// function stops every card's render thread for good and returns once no pass can still
+    /// call the old tap.
     virtual void setFrameDataCallBack(const FrameDataCallBack& callback) = 0;
     /// Turns the frame data tap on or off (on by default), for the controllers that exist and
     /// those setRenderFacade() makes later.
