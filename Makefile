@@ -9,7 +9,7 @@ FUZZ_SECONDS ?= 60
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_NOHASHDIR := 1
 
-.PHONY: deps deps-windows test sandbox tsan asan bench fuzz windows windows-test abi-build abi-check abi-update ci format
+.PHONY: deps deps-windows test sandbox docs tsan asan bench fuzz windows windows-test abi-build abi-check abi-update ci format
 
 deps:
 	@scripts/install-deps.sh
@@ -26,6 +26,13 @@ sandbox: deps
 	cmake --preset default
 	cmake --build --preset default --target renderctrl-sandbox
 	cd build/default/bin && ./renderctrl-sandbox --out "$(CURDIR)/out/sandbox" $(SANDBOX_ARGS)
+
+# The API reference of the public headers (Doxygen) into build/docs/html; any warning,
+# an undocumented public member among them, fails it.
+docs:
+	@scripts/install-deps.sh --docs
+	mkdir -p build/docs
+	doxygen docs/Doxyfile
 
 tsan: deps
 	cmake --preset tsan
@@ -77,7 +84,7 @@ abi-check: abi-build
 abi-update: abi-build
 	scripts/abi.sh update build/default build/windows
 
-ci: test abi-check tsan asan windows-test
+ci: test docs abi-check tsan asan windows-test
 
 format:
 	git ls-files '*.cpp' '*.h' '*.hpp' | xargs clang-format -i

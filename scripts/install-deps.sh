@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, only those that are missing.
-# Usage: scripts/install-deps.sh [--windows] [--fuzz] [--abi]
+# Usage: scripts/install-deps.sh [--windows] [--fuzz] [--abi] [--docs]
 set -euo pipefail
 
 packages=(cmake g++ ninja-build ccache make libfmt-dev libspdlog-dev libmsgpack-cxx-dev
@@ -10,6 +10,7 @@ for arg in "$@"; do
     --windows) packages+=(g++-mingw-w64-x86-64-posix wine64) ;;
     --fuzz) packages+=(clang libclang-rt-14-dev) ;;
     --abi) packages+=(abigail-tools python3) ;;
+    --docs) packages+=(doxygen) ;;
     *) echo "install-deps: unknown option $arg" >&2; exit 2 ;;
   esac
 done

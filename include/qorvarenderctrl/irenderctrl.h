@@ -1,7 +1,5 @@
 #pragma once
-// The interface through which the host drives the render control manager. The order
-// of its virtual operations is the host's binary contract: never reorder, insert or
-// remove one.
+// The interface through which the host drives the render control manager.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -16,45 +14,120 @@
 #include "qorvahost/zqmediacore.h"
 #include "qorvarenderctrl/export.h"
 
+/// The render control library's classes, beside the host's media dispatch interfaces.
 namespace qorva::mediadispatch {
 
-// The frame data tap: a down-scaled copy of a drawn layer and what it shows.
+/// The frame data tap: the MediaInfo of a drawn layer (the layer is its third id) and a
+/// copy of its frame, down-scaled unless the layer is tapped unscaled, valid only during
+/// the call.
 using FrameDataCallBack = std::function<void(const qorva::MediaInfo&, const zq::mediacore::IFrame*)>;
 
+/// The interface through which the host drives the render control manager, RenderCtrlMgr,
+/// whose behaviour the comments describe. Every operation runs on the host's calling thread.
+/// The order of its virtual operations is the host's binary contract: never reorder, insert
+/// or remove one.
 class QORVARENDERCTRL_API IRenderCtrl {
 public:
     virtual ~IRenderCtrl() = default;
 
+    /// Stores the dispatch manager (weak, locked per use), hands it to the controllers and
+    /// connects to its dispatch added and removed signals: set it before the host adds its
+    /// dispatches. An expired one is stored and logs "shareDispatchMgr is null" (warning).
     virtual void setMediaDispatchMgr(std::weak_ptr<IMediaDispatchMgr> mgr) = 0;
+    /// Disconnects from the dispatch manager and every dispatch it lists and takes it from the
+    /// controllers. Without one it logs "mediaDispatchMgr is null." (info).
     virtual void unsetMediaDispatchMgr() = 0;
+    /// Stores the media manager (borrowed, never owned), hands it to the controllers and
+    /// connects to its display card and frame time signals. A null one is only stored.
     virtual void setMediaMgr(tarsel::IMediaMgr* mgr) = 0;
+    /// Disconnects from the media manager, calls its mediaMgrDetached() and takes it from the
+    /// manager and the controllers. The host calls it after release().
     virtual void unsetMediaMgr() = 0;
+    /// Stores the facade (weak, locked per use) and makes a render controller for each card it
+    /// lists that has none yet, with the services and settings set so far: a card given to the
+    /// frame sync object (createFrameSync()) is driven by that library's thread, any other gets
+    /// a render thread of its own. An expired facade is only stored.
     virtual void setRenderFacade(std::weak_ptr<qorva::mediaoutput::IRenderFacade> facade) = 0;
+    /// Hands the tap to the controllers that exist, so the host sets it after setRenderFacade().
+    /// It is called on the render threads and the frame sync thread, several at once. An empty
+    /// function stops every card's render thread for good and returns once no pass can still
+    /// call the old tap.
     virtual void setFrameDataCallBack(const FrameDataCallBack& callback) = 0;
+    /// Turns the frame data tap on or off (on by default), for the controllers that exist and
+    /// those setRenderFacade() makes later.
     virtual void setFrameDataSwitch(bool on) = 0;
+    /// The layer whose frame time the frame sync master card reports to the media manager while
+    /// setFrameSyncFlag() is on; -1 (the default) reports none. Reaches existing and later
+    /// controllers.
     virtual void setFrameSyncCheckLayerIndex(int32_t /*index*/) {}
+    /// The sync mode setRenderFacade() hands the frame sync object as it adds each card to it:
+    /// set it before setRenderFacade().
     virtual void setFrameSyncMode(int32_t /*mode*/) {}
+    /// Above 0, set before setRenderFacade() with a server-mode runtime, it makes
+    /// setRenderFacade() post RenderCtrlMgr::startFrameSyncTimer() to the runtime's thread.
     virtual void setFrameSyncLocalCheck(int32_t /*value*/) {}
+    /// Loads the frame sync library (once per process) and makes its object, initialised with
+    /// the media manager's codec context and handed to it; setRenderFacade() then gives it the
+    /// NVIDIA cards other than T400. Needs setMediaMgr(): logs "_mediaMgr is null" or
+    /// "frameSyncCodexCtx is null" (warnings); a failed load prints "framesync load failed".
     virtual void createFrameSync() = 0;
+    /// Turns the frame time report of the first card given to the frame sync object on or off
+    /// (the cluster link sets it on each role change). Without such a card it logs
+    /// "_frameSyncRenderCtrl is null" (warning).
     virtual void setFrameSyncFlag(bool /*flag*/) {}
+    /// Stops and joins each card's render thread in the order of the card texts, then destroys
+    /// the frame sync object and stops the frame time log: the first step of shutdown. Throws
+    /// std::system_error (resource deadlock) when called on a render thread.
     virtual void release() = 0;
+    /// Disconnects from the layout manager and its render view and withdraws the callbacks set
+    /// on them; the controllers keep it for a pass in progress. Without one it logs
+    /// "layoutMgr is null" (warning).
     virtual void unsetOutPutLayoutMgr() {}
+    /// Stores the layout manager (weak, locked per use), hands it to the controllers, connects
+    /// to its and its render view's signals and sets the layer callbacks on them. An expired one
+    /// is not stored and logs "layoutMgr is null" (warning), once more per controller.
     virtual void setOutPutLayoutMgr(std::weak_ptr<qorva::mediaoutput::IMediaOutputLayoutMgr> /*mgr*/) {}
+    /// Stores the output manager (borrowed, never owned), which the dispatches' layout fades go
+    /// to; a fade without it logs "_outputMgr is null" (warning).
     virtual void setOutPutMgr(qorva::mediaoutput::IOutputMgr* /*mgr*/) {}
+    /// Hands the physical output manager to the controllers that exist, each keeping a weak
+    /// reference: set it after setRenderFacade(). An expired one logs
+    /// "physicsOutputMgr is invaild." (info) per controller.
     virtual void setPhysicsOutputMgr(std::weak_ptr<qorva::mediaoutput::IPhysicsOutputMgr> /*mgr*/) {}
+    /// Shows or hides a media item's thumbnail layer through the layout manager; the first id is
+    /// not used. Without a layout manager it logs "layoutMgr is null." (error).
     virtual void setMediaVisible(uint64_t /*firstId*/, uint64_t /*mediaId*/, bool /*visible*/) {}
+    /// Hands the media's original thumbnail frame to the layout manager once, on the thumbnail
+    /// layer of the given ids, then destroys the thumbnail. Logs "layoutMgr is null." or
+    /// "meta is null" (errors), or "orgThumbFrame is null." (info) with nothing to show.
     virtual void showOrgThumbnail(uint64_t /*firstId*/, uint64_t /*secondId*/,
                                   std::weak_ptr<zq::mediacore::IMeta> /*meta*/) {}
+    /// Does nothing; it keeps its place in the host's table.
     virtual void isDraw(bool /*draw*/) const {}
-    // Placeholders that keep the places of the host's table.
+    /// Placeholder that keeps a place of the host's table; does nothing.
     virtual void reservedOp1() {}
+    /// Placeholder that keeps a place of the host's table; does nothing.
     virtual void reservedOp2() {}
+    /// Placeholder that keeps a place of the host's table; does nothing.
     virtual void reservedOp3() {}
+    /// Placeholder that keeps a place of the host's table; does nothing.
     virtual void reservedOp4() {}
+    /// The time at which the controllers that exist ask their players for frames from their next
+    /// pass on; the media manager's frame time signal does the same.
     virtual void updateGetFrameTime(double /*time*/) {}
+    /// While true (the node has a cluster role) no frame data is tapped. Reaches existing and
+    /// later controllers; the cluster link sets it on each role change.
     virtual void setLinkState(bool /*state*/) {}
+    /// Stores the runtime (borrowed, never owned) and hands it to the controllers; with a
+    /// server-mode runtime each registers for the edit client's events and stops tapping while
+    /// the client is disconnected. Set it before setRenderFacade().
     virtual void setZQRuntime(tarsel::IZQRuntime* runtime) = 0;
+    /// Stops the frame time log, then takes the runtime from the manager and the controllers,
+    /// which unregister their event handlers.
     virtual void unsetZQRuntime() = 0;
+    /// Hands the virtual sender manager (borrowed) to the controllers that exist: set it after
+    /// setRenderFacade(). Each pass then sends the card's output textures to it, unless the
+    /// runtime is in client mode.
     virtual void setSenderMgr(qorva::mediaoutput::IVirtualSenderMgr* mgr) = 0;
 };
 

@@ -1,6 +1,5 @@
 #pragma once
-// The interface through which the host wires the cluster link. The order of its
-// virtual operations is the host's binary contract.
+// The interface through which the host wires the cluster link.
 #include <memory>
 
 #include "qorvahost/ilinkmgr.h"
@@ -10,12 +9,25 @@
 
 namespace qorva::mediadispatch {
 
+/// The interface through which the host wires the cluster link, RenderCtrlLink. Its
+/// operations run on the host's calling thread. The order of its virtual operations is the
+/// host's binary contract.
 class QORVARENDERCTRL_API IRenderCtrlLink {
 public:
     virtual ~IRenderCtrlLink() = default;
+    /// Connects to the link manager's role and cluster signals and registers the port report
+    /// methods; borrowed, never owned. The host sets it last. A null one is stored and logs
+    /// "linkMgr is nullptr!" (warning).
     virtual void setLinkMgr(tarsel::link::ILinkMgr* linkMgr) = 0;
+    /// Disconnects from the link manager and unregisters the methods: the first step of
+    /// shutdown. Without one it logs "linkMgr is nullptr!" (warning).
     virtual void unsetLinkMgr() = 0;
+    /// The render control manager whose frame sync object the link links and dislinks, held
+    /// weakly and locked per event; without it events log "sharedRenderCtrl is nullptr!"
+    /// (warning).
     virtual void setRenderCtrl(std::weak_ptr<IRenderCtrl> renderCtrl) = 0;
+    /// The program dispatch (weak) whose dispatches the link resyncs once it has restored the
+    /// links as the new master.
     virtual void setProgramDispatch(std::weak_ptr<IProgramDispatch> programDispatch) = 0;
 };
 

@@ -1,7 +1,5 @@
 #pragma once
-// The cluster link: follows this node's role in the cluster, keeps the frame sync
-// ports of the other nodes known to the master and its backups, and restores the
-// links when a backup becomes master.
+// The cluster link.
 #include <memory>
 
 #include "qorvahost/imediamgr.h"
@@ -11,20 +9,34 @@
 
 namespace qorva::mediadispatch {
 
+/// The cluster link: follows this node's role in the cluster, keeps the frame sync ports of
+/// the other nodes known to the master and its backups, and restores the links when a backup
+/// becomes master. Its handlers run on the link manager's dispatcher thread, its restore
+/// timer on the runtime's timer thread.
 class QORVARENDERCTRL_API RenderCtrlLink : public IRenderCtrlLink, public std::enable_shared_from_this<RenderCtrlLink> {
 public:
+    /// A link wired to nothing.
     RenderCtrlLink();
-    // Copies share one implementation.
+    /// Copies share one implementation.
     RenderCtrlLink(const RenderCtrlLink& other);
+    /// Shares the other's implementation.
     RenderCtrlLink& operator=(const RenderCtrlLink& other);
+    /// With the last copy, stops a pending restore timer and unwires from the link manager if
+    /// the host left it wired.
     ~RenderCtrlLink() override;
 
     void setLinkMgr(tarsel::link::ILinkMgr* linkMgr) override;
     void unsetLinkMgr() override;
-    // Keeps the render control manager behind the interface; anything else is dropped.
+    /// Keeps the render control manager behind the interface (a RenderCtrlMgr); anything else
+    /// is dropped.
     void setRenderCtrl(std::weak_ptr<IRenderCtrl> renderCtrl) override;
     void setProgramDispatch(std::weak_ptr<IProgramDispatch> programDispatch) override;
+    /// The media manager (borrowed, never owned), told notifyMasterRole(true) when this node
+    /// becomes master.
     void setMediaMgr(tarsel::IMediaMgr* mediaMgr);
+    /// The runtime (borrowed, never owned) whose timer restores the links 1000 ms after this
+    /// node took over as master; without it that logs "zqRuntime is null, restore timer not
+    /// started" (warning).
     void setZQRuntime(tarsel::IZQRuntime* runtime);
 
     class QORVARENDERCTRL_LOCAL Impl;

@@ -1,6 +1,5 @@
 #pragma once
-// The library's entry object: holds the host services, runs one render controller
-// per display card, forwards editing events and talks to the frame sync library.
+// The library's entry object.
 #include <memory>
 
 #include "qorvarenderctrl/export.h"
@@ -8,12 +7,19 @@
 
 namespace qorva::mediadispatch {
 
+/// The library's entry object: holds the host services, runs one render controller per
+/// display card, forwards editing events and talks to the frame sync library. The host keeps
+/// it in a std::shared_ptr; its operations are described on IRenderCtrl.
 class QORVARENDERCTRL_API RenderCtrlMgr : public IRenderCtrl, public std::enable_shared_from_this<RenderCtrlMgr> {
 public:
+    /// A manager without services or controllers.
     RenderCtrlMgr();
-    // Copies share one implementation.
+    /// Copies share one implementation.
     RenderCtrlMgr(const RenderCtrlMgr& other);
+    /// Shares the other's implementation.
     RenderCtrlMgr& operator=(const RenderCtrlMgr& other);
+    /// With the last copy, stops the frame time log, destroys the frame sync object and joins
+    /// every render thread, also when the host did not call release().
     ~RenderCtrlMgr() override;
 
     void setMediaDispatchMgr(std::weak_ptr<IMediaDispatchMgr> mgr) override;
@@ -42,12 +48,21 @@ public:
     void unsetZQRuntime() override;
     void setSenderMgr(qorva::mediaoutput::IVirtualSenderMgr* mgr) override;
 
-    // The frame sync object's network side, for the cluster link.
+    // The frame sync object's network side, for the cluster link: it calls these on the link
+    // manager's dispatcher thread and on the runtime's timer thread.
+    /// Links the frame sync object to a node's port. Without an object it logs
+    /// "_impl->_frameSync is null." (info) and returns false.
     bool linkTarget(const char* ip, int port);
+    /// Undoes linkTarget(); without an object the same log and false.
     bool dislinkTarget(const char* ip, int port);
+    /// Hands isClear to the frame sync object: true when the node becomes master backup, false
+    /// when it restores the links as master. Without an object the same log and false.
     bool keepMasterTime(bool isClear);
+    /// The frame sync object's network port; without an object the same log and 0.
     int getNetPort();
-    // Logs every card's frame times every 5000 ms on the runtime's timer thread.
+    /// Logs every card's frame times every 5000 ms on the runtime's timer thread. Needs the
+    /// runtime; started again it replaces its timer; release(), unsetZQRuntime() and the last
+    /// copy's destruction stop it.
     void startFrameSyncTimer();
 
     class QORVARENDERCTRL_LOCAL Impl;
