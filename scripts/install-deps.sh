@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(cmake g++ ninja-build ccache make libfmt-dev libspdlog-dev libmsgpack-cxx-dev
-  googletest libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libstb-dev libboost-dev)
+  googletest libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libstb-dev libboost-dev
+  nlohmann-json3-dev gnuplot-nox libzmq3-dev cppzmq-dev)
 for arg in "$@"; do
   case "$arg" in
     --windows) packages+=(g++-mingw-w64-x86-64-posix wine64) ;;
