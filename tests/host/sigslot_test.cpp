@@ -78,19 +78,34 @@ TEST(SigslotSignal, TrackedSlotsNeverKeepTheirObjectAlive) {
     const std::weak_ptr<Receiver> weak = env.receiver;
     long use_count_in_call = 0;
     const auto member = env.sig.connect(&Receiver::on_value, env.receiver);
-    env.sig.connect([&](int) { use_count_in_call = weak.use_count(); }, weak);
-    EXPECT_EQ(weak.use_count(), 1);
-    env.sig(1);
+    {
+        const sigslot::scoped_connection probe =
+            env.sig.connect([&](int) { use_count_in_call = weak.use_count(); }, weak);
+        EXPECT_EQ(weak.use_count(), 1);
+        env.sig(1);
+    }
     EXPECT_EQ(use_count_in_call, 2) << "the object is locked for the call";
     EXPECT_THAT(env.seen, ElementsAre(1));
 
     env.receiver.reset();
     EXPECT_TRUE(weak.expired());
-    EXPECT_EQ(env.sig.slot_count(), 0u);
+    EXPECT_EQ(env.sig.slot_count(), 1u) << "a dead slot stays listed until an emission";
+    env.sig.connect(&Receiver::on_value, weak);
+    EXPECT_EQ(env.sig.slot_count(), 2u) << "an expired object is accepted";
     EXPECT_TRUE(member.valid());
     env.sig(2);
     EXPECT_THAT(env.seen, ElementsAre(1));
     EXPECT_FALSE(member.valid()) << "the dead slot is dropped by the emission";
+    EXPECT_EQ(env.sig.slot_count(), 0u);
+}
+
+TEST(SigslotSignal, ASlotDisconnectedEarlierInTheEmissionIsNotCalled) {
+    Env env;
+    env.sig.connect([&](int) { env.conn.disconnect(); });
+    env.conn = env.sig.connect(&Receiver::on_value, env.receiver.get());
+    env.sig(1);
+    EXPECT_TRUE(env.seen.empty());
+    EXPECT_EQ(env.sig.slot_count(), 1u);
 }
 
 }  // namespace

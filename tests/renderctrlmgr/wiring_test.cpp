@@ -125,10 +125,11 @@ TEST_F(Manager, MediaManagerConnectionsAreTrackedOnTheManager) {
     mgr->setMediaMgr(&host.mediaMgr);
     EXPECT_EQ(host.mediaMgr.sigMediaDisplayCardsChanged.slot_count(), 1u);
     EXPECT_EQ(host.mediaMgr.sigFrameTimeChanged.slot_count(), 1u);
-    mgr.reset();  // the manager goes without unwiring: its slots are dropped
-    EXPECT_EQ(host.mediaMgr.sigMediaDisplayCardsChanged.slot_count(), 0u);
+    mgr.reset();  // the manager goes without unwiring: its slots are never called
+    host.mediaMgr.sigMediaDisplayCardsChanged(9, Strings{"#0"}, tarsel::EditingMode::Local);
+    host.mediaMgr.sigFrameTimeChanged(2.5);
+    EXPECT_EQ(host.mediaMgr.sigMediaDisplayCardsChanged.slot_count(), 0u) << "and dropped by the emissions";
     EXPECT_EQ(host.mediaMgr.sigFrameTimeChanged.slot_count(), 0u);
-    host.mediaMgr.sigFrameTimeChanged(2.5);  // and never called
     mgr = std::make_shared<RenderCtrlMgr>();
 }
 

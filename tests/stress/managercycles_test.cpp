@@ -178,11 +178,13 @@ protected:
         mgr.setFrameDataCallBack(tap);
         host.dispatchMgr->addDispatch(scene.dispatch);
     }
-    // Takes a service away for one round of events, marking in `calls` when the unset
-    // operation returned and when the set operation starts.
+    // Takes a service away for one round of events, marking in `calls` when every
+    // emission begun before the unset has returned (a disconnect does not wait for
+    // them) and when the set operation starts.
     template <class Unset, class Set>
     void fenced(sim::CallLog& calls, const std::string& service, Emitter& emitter, Unset unset, Set set) {
         unset();
+        ASSERT_TRUE(emitter.awaitRounds(1));
         calls.record("#" + service + " unset");
         ASSERT_TRUE(emitter.awaitRounds(1));
         calls.record("#" + service + " set");
@@ -244,6 +246,9 @@ protected:
             rewire(*mgr, scene, emitter);
             ASSERT_TRUE(scene.awaitPasses(1));
             unwire(*mgr);
+            // The host's duty before dropping the manager: let the emissions begun
+            // before the unsets return.
+            ASSERT_TRUE(emitter.awaitRounds(1));
             mgr.reset();
             // The host goes on emitting to a manager that is gone.
             ASSERT_TRUE(emitter.awaitRounds(2));

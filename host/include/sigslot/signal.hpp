@@ -1,31 +1,23 @@
 #pragma once
 // Thread-safe signals and slots, call-compatible with the subset of the sigslot library used by the host interfaces:
-// sigslot::signal<T...>, sigslot::connection and sigslot::scoped_connection.
-//
-// How it works:
+// sigslot::signal<T...>, sigslot::connection and sigslot::scoped_connection. It gives the guarantees of the host's
+// signal library and no more, so that what holds here holds with the host's library:
 //  * A signal keeps its slots in an immutable list shared by pointer (copy on write). An emission takes the current
 //    list under the signal's mutex and calls the slots without holding it, so a slot may connect, disconnect or emit
 //    again, and other threads may do the same at any time. A slot connected during an emission is called from the
 //    next emission on.
-//  * Each emission in progress publishes which slot it is in, in a record owned by the signal. Disconnecting a slot
-//    clears its connected flag, which emissions check right before each call, then waits until no other thread's
-//    emission is in the slot. So once a disconnect returns the slot is neither running nor called again, and its
-//    object may be destroyed. The disconnecting thread's own calls are not waited for (a slot may disconnect itself),
-//    nor, from within the slot, the calls of threads that disconnect the same slot from within it too. Like two locks
-//    taken in opposite order, two different slots that disconnect each other while both run on two threads would wait
-//    for each other forever.
-//  * An emission costs a lock of the signal's mutex and a reference count, and per slot call one sequentially
-//    consistent store and load (the emission publishes the slot it is in, then reads the slot's flag; a disconnect
-//    clears the flag, then reads what the emissions are in: one of them sees the other's store).
-//  * A tracked slot holds its object by weak_ptr only and locks it for each call. Once the object is gone the slot is
-//    skipped, no longer counted and dropped from the list.
+//  * An emission checks each slot's connected flag right before calling it. A disconnect clears the flag, removes
+//    the slot from the list and returns at once: it does not wait for a thread inside the slot, and a slot an
+//    emission in progress has already checked may still be called once after the disconnect returned.
+//  * A tracked slot holds its object by weak_ptr and locks it for the length of each call, so the object cannot die
+//    during the call. Once the object is gone the slot is skipped; it stays listed (and counted by slot_count) until
+//    an emission drops it. A slot connected to an object already gone is accepted and dropped the same way.
 //  * An exception thrown by a slot reaches the emitter; the slots after it are not called by that emission.
 //  * A signal must outlive its emissions: a slot must not destroy the signal that calls it.
 
 #include <algorithm>
 #include <atomic>
 #include <concepts>
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -33,7 +25,6 @@
 #include <memory>
 #include <mutex>
 #include <new>
-#include <thread>
 #include <type_traits>
 #include <typeinfo>
 #include <utility>
@@ -133,7 +124,7 @@ class slot_state;
 // The signal of a slot, as its connection sees it.
 class slot_owner {
 public:
-    // Returns whether this call disconnected the slot; returns once no other thread is calling it.
+    // Returns whether this call disconnected the slot.
     virtual bool disconnect_slot(const std::shared_ptr<slot_state>& slot) noexcept = 0;
 
 protected:
@@ -151,14 +142,14 @@ public:
     group_id group() const noexcept { return group_; }
     bool connected() const noexcept { return marked_connected() && !expired(); }
     // The flag alone, as emissions read it.
-    bool marked_connected() const noexcept { return connected_.load(); }
+    bool marked_connected() const noexcept { return connected_.load(std::memory_order_acquire); }
 
     virtual bool expired() const noexcept { return false; }
     virtual bool holds_callable(const std::type_info&, const void*) const { return false; }
     virtual bool bound_to(const object_key&) const noexcept { return false; }
 
-    // Stops new calls; returns whether this call did it. Done under the signal's mutex while the signal lives.
-    bool mark_disconnected() noexcept { return connected_.exchange(false); }
+    // Stops new calls; returns whether this call did it.
+    bool mark_disconnected() noexcept { return connected_.exchange(false, std::memory_order_acq_rel); }
 
     std::shared_ptr<slot_owner> owner() const noexcept { return owner_.lock(); }
 
@@ -267,15 +258,7 @@ private:
     tracker<const void> object_;
 };
 
-// What one emission in progress is doing, published for disconnect(). Records are owned by the signal and reused.
-struct emission_record {
-    std::atomic<bool> busy{false};
-    std::atomic<const slot_state*> current{nullptr};  // the slot being checked or called
-    std::thread::id thread;                           // guarded by the signal's mutex
-    bool parked = false;  // guarded by the signal's mutex: the thread waits in a disconnect of `current`
-};
-
-// The slot list of one signal and its emissions in progress. Held by shared_ptr so that slots can reach it weakly.
+// The slot list of one signal. Held by shared_ptr so that slots can reach it weakly.
 template <class... T>
 class signal_core final : public slot_owner {
 public:
@@ -286,24 +269,9 @@ public:
     // the emission had come first; one connected before (in happens-before order) is seen.
     bool empty() const noexcept { return !has_slots_.load(std::memory_order_acquire); }
 
-    // Registers an emission and returns the slots it calls.
-    std::shared_ptr<const slot_list> begin_emission(emission_record*& record) {
+    std::shared_ptr<const slot_list> snapshot() const {
         const std::lock_guard lock(mutex_);
-        record = claim_record();
         return slots_;
-    }
-
-    static void end_emission(emission_record& record) noexcept {
-        record.current.store(nullptr, std::memory_order_release);
-        record.busy.store(false, std::memory_order_release);
-    }
-
-    // Passing through the mutex orders the wake after a waiter's idle check: a waiter that saw the slot busy is
-    // already waiting when the notification comes. (std::atomic::wait is not used: MinGW's libstdc++ implements it
-    // with a condition variable notified without its mutex, which loses wakes.)
-    void wake_waiters() noexcept {
-        { const std::lock_guard lock(mutex_); }
-        wake_.notify_all();
     }
 
     void insert(slot_ptr slot) {
@@ -313,44 +281,34 @@ public:
         next->reserve(slots_->size() + 1);
         for (const auto& existing : *slots_) {
             if (slot && existing->group() > slot->group()) next->push_back(std::move(slot));
-            if (existing->connected()) next->push_back(existing);
+            next->push_back(existing);
         }
         if (slot) next->push_back(std::move(slot));
         previous = replace_slots(std::move(next));
     }
 
-    // Disconnects and removes the matching slots, then waits until no other thread is calling them, nor any slot
-    // matching that another disconnect removed but still waits for. Returns how many slots this call disconnected.
+    // Disconnects and removes the matching slots; returns how many this call disconnected.
     template <class Predicate>
     std::size_t remove_if(Predicate matches) {
-        std::vector<std::shared_ptr<slot_state>> disconnected;
-        std::vector<std::shared_ptr<slot_state>> to_wait;
+        std::size_t disconnected = 0;
         std::shared_ptr<const slot_list> previous;
-        {
-            auto kept = std::make_shared<slot_list>();
-            const std::lock_guard lock(mutex_);
-            std::copy_if(retired_.begin(), retired_.end(), std::back_inserter(to_wait),
-                         [&](const auto& slot) { return matches(*slot); });
-            for (const auto& slot : *slots_) {
-                if (!matches(*slot)) {
-                    kept->push_back(slot);
-                } else if (slot->mark_disconnected()) {
-                    disconnected.push_back(slot);
-                }
+        auto kept = std::make_shared<slot_list>();
+        const std::lock_guard lock(mutex_);
+        for (const auto& slot : *slots_) {
+            if (!matches(*slot)) {
+                kept->push_back(slot);
+            } else if (slot->mark_disconnected()) {
+                ++disconnected;
             }
-            if (kept->size() != slots_->size()) previous = replace_slots(std::move(kept));
-            retired_.insert(retired_.end(), disconnected.begin(), disconnected.end());
         }
-        to_wait.insert(to_wait.end(), disconnected.begin(), disconnected.end());
-        wait_until_idle(to_wait);
-        retire_done(disconnected);
-        return disconnected.size();
+        if (kept->size() != slots_->size()) previous = replace_slots(std::move(kept));
+        return disconnected;
     }
 
+    // Listed slots, dead tracked ones an emission has not dropped yet included.
     std::size_t count() const {
         const std::lock_guard lock(mutex_);
-        return static_cast<std::size_t>(
-            std::count_if(slots_->begin(), slots_->end(), [](const slot_ptr& slot) { return slot->connected(); }));
+        return slots_->size();
     }
 
     // Drops dead slots (disconnected, or tracking an object that is gone) from the list.
@@ -368,14 +326,7 @@ public:
     }
 
     bool disconnect_slot(const std::shared_ptr<slot_state>& slot) noexcept override {
-        bool disconnected = false;
-        {
-            const std::lock_guard lock(mutex_);
-            disconnected = slot->mark_disconnected();
-            if (disconnected) retired_.push_back(slot);
-        }
-        wait_until_idle({slot});
-        if (disconnected) retire_done({slot});
+        const bool disconnected = slot->mark_disconnected();
         sweep();
         return disconnected;
     }
@@ -387,120 +338,22 @@ private:
         return std::exchange(slots_, std::move(next));
     }
 
-    emission_record* claim_record() {
-        auto free = std::find_if(records_.begin(), records_.end(),
-                                 [](const auto& record) { return !record->busy.load(std::memory_order_acquire); });
-        if (free == records_.end()) free = records_.insert(records_.end(), std::make_unique<emission_record>());
-        emission_record& record = **free;
-        record.busy.store(true, std::memory_order_relaxed);
-        record.thread = std::this_thread::get_id();
-        record.parked = false;
-        return &record;
-    }
-
-    void wait_until_idle(const std::vector<std::shared_ptr<slot_state>>& slots) noexcept {
-        if (slots.empty()) return;
-        for (const auto& slot : slots) wait_until_idle(*slot);
-    }
-
-    // Forgets disconnected slots once their calls are over.
-    void retire_done(const std::vector<std::shared_ptr<slot_state>>& slots) noexcept {
-        const std::lock_guard lock(mutex_);
-        for (const auto& slot : slots) {
-            if (const auto found = std::find(retired_.begin(), retired_.end(), slot); found != retired_.end()) {
-                retired_.erase(found);
-            }
-        }
-    }
-
-    // Blocks until no other thread is calling the disconnected slot. This thread's own calls of it are parked, so not
-    // waited for; so are the calls of threads that wait here from within the slot too when this thread is inside it
-    // (they would otherwise wait for each other forever).
-    void wait_until_idle(const slot_state& slot) noexcept {
-        std::unique_lock lock(mutex_);
-        const bool inside = park_own_calls(slot, true);
-        if (inside) wake_.notify_all();
-        wake_.wait(lock, [&] { return idle(slot, inside); });
-        park_own_calls(slot, false);
-    }
-
-    // With mutex_ held: marks this thread's calls of the slot; returns whether there are any.
-    bool park_own_calls(const slot_state& slot, bool parked) noexcept {
-        const auto me = std::this_thread::get_id();
-        bool found = false;
-        for (const auto& record : records_) {
-            if (calling(*record, slot) && record->thread == me) {
-                record->parked = parked;
-                found = true;
-            }
-        }
-        return found;
-    }
-
-    // With mutex_ held.
-    bool idle(const slot_state& slot, bool inside) const noexcept {
-        return std::none_of(records_.begin(), records_.end(),
-                            [&](const auto& record) { return calling(*record, slot) && !(inside && record->parked); });
-    }
-
-    static bool calling(const emission_record& record, const slot_state& slot) noexcept {
-        return record.busy.load() && record.current.load() == &slot;
-    }
-
     mutable std::mutex mutex_;
     std::shared_ptr<const slot_list> slots_ = std::make_shared<const slot_list>();
     std::atomic<bool> has_slots_{false};
-    std::vector<std::unique_ptr<emission_record>> records_;
-    // Disconnected slots whose disconnect still waits for their calls, so that a concurrent disconnect matching them
-    // waits too.
-    std::vector<std::shared_ptr<slot_state>> retired_;
-    std::condition_variable wake_;  // notified whenever a waiting disconnect may be able to return
 };
 
-// One emission: calls the slots of a snapshot of the list, publishing which one it is in.
-template <class... T>
-class emission {
-public:
-    explicit emission(signal_core<T...>& core) : core_(core), slots_(core.begin_emission(record_)) {}
-    emission(const emission&) = delete;
-    emission& operator=(const emission&) = delete;
-    ~emission() { signal_core<T...>::end_emission(*record_); }
-
-    // Returns whether some slot turned out dead, so that the caller can sweep the list.
-    template <class... A>
-    bool run(A&... args) {
-        bool found_dead = false;
-        for (const auto& slot : *slots_) {
-            if (!call(*slot, args...)) found_dead = true;
-        }
-        return found_dead;
+// Calls the slots of a snapshot of the list that are still connected; returns whether some tracked object was gone,
+// so that the caller can sweep the list.
+template <class... T, class... A>
+bool emit(const signal_core<T...>& core, A&... args) {
+    bool found_dead = false;
+    const auto slots = core.snapshot();
+    for (const auto& slot : *slots) {
+        if (slot->marked_connected() && !slot->invoke(args...)) found_dead = true;
     }
-
-private:
-    template <class... A>
-    bool call(slot_base<T...>& slot, A&... args) {
-        publish(&slot);
-        const struct end_of_call {
-            emission& self;
-            const slot_state& slot;
-            ~end_of_call() { self.leave(slot); }
-        } guard{*this, slot};
-        return still_connected(slot) && slot.invoke(args...);
-    }
-
-    void leave(const slot_state& slot) noexcept {
-        publish(nullptr);
-        if (!still_connected(slot)) core_.wake_waiters();
-    }
-
-    void publish(const slot_state* slot) noexcept { record_->current.store(slot); }
-
-    bool still_connected(const slot_state& slot) const noexcept { return slot.marked_connected(); }
-
-    signal_core<T...>& core_;
-    emission_record* record_ = nullptr;
-    const std::shared_ptr<const typename signal_core<T...>::slot_list> slots_;
-};
+    return found_dead;
+}
 
 }  // namespace detail
 
@@ -517,8 +370,7 @@ public:
         return slot && slot->connected();
     }
 
-    // Returns whether this call disconnected the slot. Like signal::disconnect, it returns once the slot is not
-    // running on another thread.
+    // Returns whether this call disconnected the slot. Like signal::disconnect, it returns at once.
     bool disconnect() noexcept {
         const auto slot = slot_.lock();
         if (!slot) return false;
@@ -596,12 +448,7 @@ public:
     template <class... U>
     void operator()(U&&... args) {
         if (core_->empty()) return;
-        bool found_dead = false;
-        {
-            detail::emission<T...> emission(*core_);
-            found_dead = emission.run(args...);
-        }
-        if (found_dead) core_->sweep();
+        if (detail::emit<T...>(*core_, args...)) core_->sweep();
     }
 
     template <class Callable>
@@ -616,13 +463,13 @@ public:
         return insert(std::make_shared<detail::member_slot<Pmf, Obj, T...>>(pmf, object, group, weak_core()));
     }
 
-    // Tracked member slot: holds the object weakly, skipped and dropped once it is gone.
+    // Tracked member slot: holds the object weakly, locks it for each call; skipped and dropped by an emission once the
+    // object is gone (also when it is gone already).
     template <class Pmf, detail::trackable Ptr>
     requires member_callable<Pmf, typename Ptr::element_type> connection connect(Pmf pmf, const Ptr& object,
                                                                                  group_id group = 0) {
         using Obj = typename Ptr::element_type;
         auto weak = detail::to_weak(object);
-        if (weak.expired()) return {};
         return insert(
             std::make_shared<detail::tracked_member_slot<Pmf, Obj, T...>>(pmf, std::move(weak), group, weak_core()));
     }
@@ -633,7 +480,6 @@ public:
         connect(Callable&& callable, const Ptr& tracked, group_id group = 0) {
         using F = std::decay_t<Callable>;
         std::weak_ptr<const void> weak = detail::to_weak(tracked);
-        if (weak.expired()) return {};
         return insert(std::make_shared<detail::tracked_callable_slot<F, T...>>(std::forward<Callable>(callable),
                                                                                std::move(weak), group, weak_core()));
     }
@@ -666,7 +512,7 @@ public:
         return core_->remove_if([](const detail::slot_state&) { return true; });
     }
 
-    // Connected slots; a tracked slot whose object is gone does not count.
+    // Listed slots: a tracked slot whose object is gone counts until an emission drops it.
     std::size_t slot_count() const { return core_->count(); }
 
 private:

@@ -76,6 +76,14 @@ void RenderCtrl::Impl::setRenderFacade(std::weak_ptr<IRenderFacade> facade) {
     if (auto locked = facade.lock()) locked->vblankUnavailable.connect(&Impl::onVBlankUnavailable, weak_from_this());
 }
 
+// A tracked slot whose object is gone stays in the facade's list until the facade
+// emits, which it rarely does: disconnected here so that cards created and dropped
+// over a long run do not pile up in it.
+void RenderCtrl::Impl::disconnectFacade() {
+    if (auto locked = services()._renderFacade.lock())
+        locked->vblankUnavailable.disconnect(&Impl::onVBlankUnavailable, this);
+}
+
 void RenderCtrl::Impl::setOutPutLayoutMgr(std::weak_ptr<IMediaOutputLayoutMgr> mgr) {
     if (!mgr.lock()) {
         QRC_WARN("layoutMgr is null");

@@ -45,7 +45,10 @@ RenderCtrl::Impl::~Impl() {
 
 RenderCtrl::RenderCtrl() : _impl(std::make_shared<Impl>()) {}
 
-RenderCtrl::~RenderCtrl() { _impl->releaseUnlessOnRenderThread(); }
+RenderCtrl::~RenderCtrl() {
+    _impl->releaseUnlessOnRenderThread();
+    _impl->disconnectFacade();
+}
 
 void RenderCtrl::setCardName(const std::string& name) { _impl->_cardName = name; }
 void RenderCtrl::setRenderFacade(std::weak_ptr<qorva::mediaoutput::IRenderFacade> facade) {

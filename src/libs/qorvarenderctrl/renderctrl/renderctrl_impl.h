@@ -124,6 +124,7 @@ public:
     bool queryLayerSizes(IMediaOutputLayoutMgr& layoutMgr);
     void lookupLayerSize(uint64_t layerId, uint32_t layerNumber, uint32_t& width, uint32_t& height) const;
     void setRenderFacade(std::weak_ptr<IRenderFacade> facade);
+    void disconnectFacade();
     void setOutPutLayoutMgr(std::weak_ptr<IMediaOutputLayoutMgr> mgr);
     void setPhysicsOutputMgr(std::weak_ptr<IPhysicsOutputMgr> mgr);
     void setZQRuntime(tarsel::IZQRuntime* runtime);
