@@ -36,6 +36,9 @@ public:
     virtual void setMediaDispatchMgr(std::weak_ptr<IMediaDispatchMgr> mgr) = 0;
     /// Disconnects from the dispatch manager and every dispatch it lists and takes it from the
     /// controllers. Without one it logs "mediaDispatchMgr is null." (info).
+    /// The disconnect returns at once: an emission already in progress may still call in once,
+    /// so let it return before dropping the last reference (README, "Signals: what the
+    /// host must do").
     virtual void unsetMediaDispatchMgr() = 0;
     /// Stores the media manager (borrowed, never owned), hands it to the controllers and
     /// connects to its display card and frame time signals. A null one is only stored.
@@ -82,6 +85,9 @@ public:
     /// Disconnects from the layout manager and its render view and withdraws the callbacks set
     /// on them; the controllers keep it for a pass in progress. Without one it logs
     /// "layoutMgr is null" (warning).
+    /// The disconnect returns at once: an emission already in progress may still call in once,
+    /// so let it return before dropping the last reference (README, "Signals: what the
+    /// host must do").
     virtual void unsetOutPutLayoutMgr() {}
     /// Stores the layout manager (weak, locked per use), hands it to the controllers, connects
     /// to its and its render view's signals and sets the layer callbacks on them. An expired one

@@ -21,6 +21,9 @@ public:
     virtual void setLinkMgr(tarsel::link::ILinkMgr* linkMgr) = 0;
     /// Disconnects from the link manager and unregisters the methods: the first step of
     /// shutdown. Without one it logs "linkMgr is nullptr!" (warning).
+    /// The disconnect returns at once: an emission already in progress may still call in once,
+    /// so let it return before dropping the last reference (README, "Signals: what the
+    /// host must do").
     virtual void unsetLinkMgr() = 0;
     /// The render control manager whose frame sync object the link links and dislinks, held
     /// weakly and locked per event; without it events log "sharedRenderCtrl is nullptr!"
