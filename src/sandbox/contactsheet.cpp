@@ -20,8 +20,8 @@ using zq::mediacore::STAVFrame;
 
 constexpr int32_t kCellWidth = 320;  // the preset tap size
 constexpr int32_t kCellHeight = 180;
-constexpr int32_t kTextScale = 3;
-constexpr int32_t kCaptionHeight = 7 * kTextScale;
+constexpr int32_t kTextScale = 2;
+constexpr int32_t kCaptionHeight = (qorva::sim::kTextLineHeight + 2) * kTextScale;
 constexpr int32_t kGap = 8;
 constexpr int32_t kColumns = 4;
 constexpr uint32_t kBackground = 0xFF303030u;

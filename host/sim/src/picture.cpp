@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
+#include <vector>
+
+#include <stb/stb_easy_font.h>
 
 namespace qorva::sim {
 
@@ -10,37 +12,12 @@ namespace {
 
 using zq::mediacore::STAVFrame;
 
-// 3x5 glyphs, one row per 3 bits from the top bit down, for digits, upper-case
-// letters and a few signs; anything else is blank.
-uint16_t glyph(char c) {
-    static const std::array<uint16_t, 10> digits = {0x7B6F, 0x2C97, 0x73E7, 0x73CF, 0x5BC9,
-                                                    0x79CF, 0x79EF, 0x7249, 0x7BEF, 0x7BCF};
-    static const std::array<uint16_t, 26> letters = {
-        0x2BED, 0x6BAE, 0x7927, 0x6B6E, 0x79E7, 0x79E4, 0x796F, 0x5BED, 0x7497, 0x126A, 0x5BAD, 0x4927, 0x5FED,
-        0x6B6D, 0x2B6A, 0x6BA4, 0x2B73, 0x6BAD, 0x388E, 0x7492, 0x5B6F, 0x5B6A, 0x5BFD, 0x5AAD, 0x5A92, 0x72A7};
-    const auto u = static_cast<unsigned char>(std::toupper(static_cast<unsigned char>(c)));
-    if (u >= '0' && u <= '9') return digits[u - '0'];
-    if (u >= 'A' && u <= 'Z') return letters[u - 'A'];
-    switch (u) {
-        case '-':
-        case '_':
-            return 0x01C0;
-        case '#':
-            return 0x5F7D;
-        case '(':
-            return 0x2922;
-        case ')':
-            return 0x224A;
-        case ':':
-            return 0x0410;
-        case '.':
-            return 0x0002;
-        case '/':
-            return 0x12A4;
-        default:
-            return 0;
-    }
-}
+// A vertex as stb_easy_font writes it; a character is made of quads of four.
+struct FontVertex {
+    float x, y, z;
+    unsigned char rgba[4];
+};
+constexpr size_t kVerticesPerChar = 4 * 30;  // ample: the font's average is about 17 quads
 
 void fillRect(STAVFrame& f, int32_t x0, int32_t y0, int32_t w, int32_t h, uint32_t rgba) {
     for (int32_t y = std::max(0, y0); y < std::min(f.height, y0 + h); ++y)
@@ -51,13 +28,19 @@ void fillRect(STAVFrame& f, int32_t x0, int32_t y0, int32_t w, int32_t h, uint32
 }  // namespace
 
 void drawText(STAVFrame& f, int32_t x, int32_t y, int32_t scale, const std::string& text, uint32_t rgba) {
-    for (char c : text) {
-        const uint16_t bits = glyph(c);
-        for (int row = 0; row < 5; ++row)
-            for (int col = 0; col < 3; ++col)
-                if (bits & (1u << (14 - row * 3 - col)))
-                    fillRect(f, x + col * scale, y + row * scale, scale, scale, rgba);
-        x += 4 * scale;
+    // The font knows printable ASCII only.
+    std::string printable = text;
+    std::replace_if(
+        printable.begin(), printable.end(), [](char c) { return c < ' ' || c > '~'; }, '?');
+    std::vector<FontVertex> vertices(printable.size() * kVerticesPerChar);
+    const int quads = stb_easy_font_print(0.f, 0.f, printable.data(), nullptr, vertices.data(),
+                                          static_cast<int>(vertices.size() * sizeof(FontVertex)));
+    for (int q = 0; q < quads; ++q) {
+        const FontVertex& from = vertices[4 * static_cast<size_t>(q)];
+        const FontVertex& to = vertices[4 * static_cast<size_t>(q) + 2];  // the opposite corner
+        const auto x0 = static_cast<int32_t>(from.x), y0 = static_cast<int32_t>(from.y);
+        fillRect(f, x + x0 * scale, y + y0 * scale, (static_cast<int32_t>(to.x) - x0) * scale,
+                 (static_cast<int32_t>(to.y) - y0) * scale, rgba);
     }
 }
 
@@ -70,10 +53,10 @@ std::shared_ptr<STAVFrame> makeTestPattern(int32_t width, int32_t height, uint64
     const int32_t bar = std::max(4, width / 16);
     const int32_t x = static_cast<int32_t>(frameNumber * 4 % static_cast<uint64_t>(std::max(1, width)));
     fillRect(*f, x, 0, bar, height, 0xFFFFFFFFu);
-    const int32_t scale = std::max(1, height / 40);
-    fillRect(*f, 0, 0, width, 13 * scale, 0xFF000000u);
-    drawText(*f, scale, scale, scale, label, 0xFFFFFFFFu);
-    drawText(*f, scale, 7 * scale, scale, "#" + std::to_string(frameNumber), 0xFF00FFFFu);
+    const int32_t scale = std::max(1, height / 90);
+    fillRect(*f, 0, 0, width, kTextLineHeight * 2 * scale + 2 * scale, 0xFF000000u);
+    drawText(*f, 2 * scale, scale, scale, label, 0xFFFFFFFFu);
+    drawText(*f, 2 * scale, (kTextLineHeight + 1) * scale, scale, "#" + std::to_string(frameNumber), 0xFF00FFFFu);
     return f;
 }
 
