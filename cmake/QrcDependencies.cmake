@@ -13,8 +13,8 @@ else()
     find_package(GTest REQUIRED)
   endif()
   # stb (libstb-dev) ships headers only, included as <stb/...>; the simulated host
-  # writes its text with it.
-  find_path(QRC_STB_INCLUDE_DIR stb/stb_easy_font.h REQUIRED)
+  # writes its text and scales its pictures with it.
+  find_path(QRC_STB_INCLUDE_DIR stb/stb_image_resize.h REQUIRED)
   add_library(qrc_stb INTERFACE)
   target_include_directories(qrc_stb SYSTEM INTERFACE ${QRC_STB_INCLUDE_DIR})
   if(QRC_BUILD_SANDBOX)

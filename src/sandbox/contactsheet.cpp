@@ -38,8 +38,8 @@ std::shared_ptr<const STAVFrame> fitCell(const std::shared_ptr<const STAVFrame>&
     if (picture->width <= kCellWidth && picture->height <= kCellHeight) return picture;
     const double scale =
         std::min(static_cast<double>(kCellWidth) / picture->width, static_cast<double>(kCellHeight) / picture->height);
-    return qorva::sim::boxScale(*picture, std::max(1, static_cast<int32_t>(picture->width * scale)),
-                                std::max(1, static_cast<int32_t>(picture->height * scale)));
+    return qorva::sim::scalePicture(*picture, std::max(1, static_cast<int32_t>(picture->width * scale)),
+                                    std::max(1, static_cast<int32_t>(picture->height * scale)));
 }
 
 // The picture centred in its cell.

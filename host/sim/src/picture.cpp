@@ -1,10 +1,11 @@
 #include "qorvasim/picture.h"
 
 #include <algorithm>
-#include <array>
 #include <vector>
 
 #include <stb/stb_easy_font.h>
+#define STB_IMAGE_RESIZE_IMPLEMENTATION
+#include <stb/stb_image_resize.h>
 
 namespace qorva::sim {
 
@@ -60,30 +61,18 @@ std::shared_ptr<STAVFrame> makeTestPattern(int32_t width, int32_t height, uint64
     return f;
 }
 
-std::shared_ptr<STAVFrame> boxScale(const STAVFrame& source, int32_t width, int32_t height) {
+std::shared_ptr<STAVFrame> scalePicture(const STAVFrame& source, int32_t width, int32_t height) {
     auto out = std::make_shared<STAVFrame>();
     out->width = std::max(0, width);
     out->height = std::max(0, height);
     out->pixels.assign(static_cast<size_t>(out->width) * out->height, 0);
-    if (source.width <= 0 || source.height <= 0) return out;
-    for (int32_t y = 0; y < out->height; ++y) {
-        const int32_t sy0 = y * source.height / out->height;
-        const int32_t sy1 = std::max(sy0 + 1, (y + 1) * source.height / out->height);
-        for (int32_t x = 0; x < out->width; ++x) {
-            const int32_t sx0 = x * source.width / out->width;
-            const int32_t sx1 = std::max(sx0 + 1, (x + 1) * source.width / out->width);
-            std::array<uint64_t, 4> sum{};
-            for (int32_t sy = sy0; sy < sy1; ++sy)
-                for (int32_t sx = sx0; sx < sx1; ++sx) {
-                    const uint32_t p = source.pixels[static_cast<size_t>(sy) * source.width + sx];
-                    for (int c = 0; c < 4; ++c) sum[c] += (p >> (8 * c)) & 0xFFu;
-                }
-            const uint64_t n = static_cast<uint64_t>(sy1 - sy0) * (sx1 - sx0);
-            uint32_t p = 0;
-            for (int c = 0; c < 4; ++c) p |= static_cast<uint32_t>(sum[c] / n) << (8 * c);
-            out->pixels[static_cast<size_t>(y) * out->width + x] = p;
-        }
-    }
+    const bool empty = source.width <= 0 || source.height <= 0 || out->pixels.empty() ||
+                       source.pixels.size() < static_cast<size_t>(source.width) * source.height;
+    if (empty) return out;
+    // Each of the four bytes of a pixel is a channel of its own, whatever it holds.
+    stbir_resize_uint8(reinterpret_cast<const unsigned char*>(source.pixels.data()), source.width, source.height,
+                       source.width * 4, reinterpret_cast<unsigned char*>(out->pixels.data()), out->width, out->height,
+                       out->width * 4, 4);
     return out;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// Pictures of the simulated host: a moving test pattern, text and a box-filter scaler.
+// Pictures of the simulated host: a moving test pattern, text and a scaler.
 // A pixel holds red in its low byte and alpha in its high byte (R, G, B, A in memory).
 #include <cstdint>
 #include <memory>
@@ -23,8 +23,8 @@ std::shared_ptr<zq::mediacore::STAVFrame> makeTestPattern(int32_t width, int32_t
 void drawText(zq::mediacore::STAVFrame& frame, int32_t x, int32_t y, int32_t scale, const std::string& text,
               uint32_t rgba);
 
-// `source` scaled to width x height, each target pixel the mean of its source box.
-std::shared_ptr<zq::mediacore::STAVFrame> boxScale(const zq::mediacore::STAVFrame& source, int32_t width,
-                                                   int32_t height);
+// `source` scaled to width x height by stb_image_resize (its default filters).
+std::shared_ptr<zq::mediacore::STAVFrame> scalePicture(const zq::mediacore::STAVFrame& source, int32_t width,
+                                                       int32_t height);
 
 }  // namespace qorva::sim
