@@ -18,7 +18,7 @@ struct FontVertex {
     float x, y, z;
     unsigned char rgba[4];
 };
-constexpr size_t kVerticesPerChar = 4 * 30;  // ample: the font's average is about 17 quads
+constexpr size_t kVerticesPerChar = 4 * 16;  // its largest character has 11 quads
 
 void fillRect(STAVFrame& f, int32_t x0, int32_t y0, int32_t w, int32_t h, uint32_t rgba) {
     for (int32_t y = std::max(0, y0); y < std::min(f.height, y0 + h); ++y)
