@@ -12,12 +12,13 @@ else()
   if(QRC_BUILD_TESTS)
     find_package(GTest REQUIRED)
   endif()
+  # stb (libstb-dev) ships headers only, included as <stb/...>; the simulated host
+  # writes its text and scales its pictures with it.
+  find_path(QRC_STB_INCLUDE_DIR stb/stb_image_resize.h REQUIRED)
+  add_library(qrc_stb INTERFACE)
+  target_include_directories(qrc_stb SYSTEM INTERFACE ${QRC_STB_INCLUDE_DIR})
   if(QRC_BUILD_SANDBOX)
     find_package(CLI11 REQUIRED)
-    # stb (libstb-dev) ships headers only, included as <stb/...>.
-    find_path(QRC_STB_INCLUDE_DIR stb/stb_image_write.h REQUIRED)
-    add_library(qrc_stb INTERFACE)
-    target_include_directories(qrc_stb SYSTEM INTERFACE ${QRC_STB_INCLUDE_DIR})
   endif()
   if(QRC_BUILD_BENCH)
     find_package(benchmark REQUIRED)

@@ -1,5 +1,6 @@
 #include "cluster.h"
 
+#include <algorithm>
 #include <chrono>
 #include <map>
 #include <memory>
@@ -10,6 +11,7 @@
 #include <fmt/ranges.h>
 #include <msgpack.hpp>
 
+#include "framesyncmodule.h"
 #include "qorvarenderctrl/renderctrllink.h"
 #include "qorvarenderctrl/renderctrlmgr.h"
 #include "qorvasim/cluster.h"
@@ -103,16 +105,27 @@ public:
     }
 
     void run() {
-        fmt::print(
-            "Cluster of {} nodes in one process, each a manager with its own frame sync object and a cluster "
-            "link.\n",
-            _nodes.size());
+        const bool synced = std::all_of(_nodes.begin(), _nodes.end(),
+                                        [](const auto& node) { return node->mediaMgr.frameSync() != nullptr; });
+        if (synced)
+            fmt::print(
+                "Cluster of {} nodes in one process, each a manager with its own frame sync object and a cluster "
+                "link.\n",
+                _nodes.size());
+        else
+            fmt::print(
+                "Cluster of {} nodes in one process, each a manager and a cluster link, but {}: the nodes have no "
+                "frame sync object, so every port is 0 and no link is made.\n",
+                _nodes.size(), frameSyncModuleMissing());
         assignRoles();
         printReportedPorts();
         printTableToBackup();
         printLinkTables("before the failure");
         failMaster();
         printLinkTables("after the restore");
+        if (!synced)
+            fmt::print("\nNo node had a frame sync object ({}): the ports above are 0 and the link tables empty.\n",
+                       frameSyncModuleMissing());
     }
 
 private:

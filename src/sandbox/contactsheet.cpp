@@ -20,8 +20,8 @@ using zq::mediacore::STAVFrame;
 
 constexpr int32_t kCellWidth = 320;  // the preset tap size
 constexpr int32_t kCellHeight = 180;
-constexpr int32_t kTextScale = 3;
-constexpr int32_t kCaptionHeight = 7 * kTextScale;
+constexpr int32_t kTextScale = 2;
+constexpr int32_t kCaptionHeight = (qorva::sim::kTextLineHeight + 2) * kTextScale;
 constexpr int32_t kGap = 8;
 constexpr int32_t kColumns = 4;
 constexpr uint32_t kBackground = 0xFF303030u;
@@ -38,8 +38,8 @@ std::shared_ptr<const STAVFrame> fitCell(const std::shared_ptr<const STAVFrame>&
     if (picture->width <= kCellWidth && picture->height <= kCellHeight) return picture;
     const double scale =
         std::min(static_cast<double>(kCellWidth) / picture->width, static_cast<double>(kCellHeight) / picture->height);
-    return qorva::sim::boxScale(*picture, std::max(1, static_cast<int32_t>(picture->width * scale)),
-                                std::max(1, static_cast<int32_t>(picture->height * scale)));
+    return qorva::sim::scalePicture(*picture, std::max(1, static_cast<int32_t>(picture->width * scale)),
+                                    std::max(1, static_cast<int32_t>(picture->height * scale)));
 }
 
 // The picture centred in its cell.

@@ -7,6 +7,7 @@
 #include <fmt/format.h>
 
 #include "cluster.h"
+#include "framesyncmodule.h"
 #include "logging.h"
 #include "options.h"
 #include "scenario.h"
@@ -16,6 +17,7 @@ namespace {
 void run(const sandbox::Options& options) {
     const std::filesystem::path outDir = std::filesystem::absolute(options.out);
     std::filesystem::create_directories(outDir);
+    sandbox::enterProgramFolder();
     const sandbox::SandboxLog log(options, outDir);
     if (options.clusterNodes > 0)
         sandbox::runCluster(options.clusterNodes);

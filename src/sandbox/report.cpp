@@ -67,6 +67,8 @@ void printReport(const Report& report) {
     for (const auto& c : report.cards)
         fmt::print("{:<28} {:<11} {:>8} {:>9.1f} {:>7} {:>8} {:>9}\n", c.card, c.driver, c.passes, c.passesPerSecond,
                    c.missedVBlanks, c.taps, c.textures);
+    if (!report.frameSyncMissing.empty())
+        fmt::print("No card was driven by frame sync: {}.\n", report.frameSyncMissing);
     fmt::print("\n{:<5} {:>6} {:<12} {:<14} {:>8} {:>10} {:>8} {:>9}\n", "card", "layer", "name", "kind", "frames",
                "to layout", "taps", "last tap");
     for (const auto& l : report.layers)

@@ -40,6 +40,7 @@ struct Report {
     std::vector<LayerRow> layers;
     InputsReport inputs;
     EditingReport editing;
+    std::string frameSyncMissing;        // why no card was driven by frame sync, empty when one could be
     std::map<uint64_t, LayerTaps> taps;  // every tapped layer and input placement
 };
 

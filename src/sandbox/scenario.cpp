@@ -7,6 +7,7 @@
 #include "cards.h"
 #include "contactsheet.h"
 #include "editing.h"
+#include "framesyncmodule.h"
 #include "inputs.h"
 #include "qorvarenderctrl/renderctrlmgr.h"
 #include "report.h"
@@ -68,11 +69,16 @@ void runCards(const Options& options, const std::filesystem::path& outDir) {
     std::vector<Layer> hostLayers;
     EditingReport editing;
     InputsReport inputsReport;
+    std::string frameSyncMissing;  // empty when the manager made a frame sync object
 
     fmt::print("{} cards, {} players each, for {} s\n", cards.size(), options.players, options.seconds);
     const auto start = std::chrono::steady_clock::now();
     {
         WiredManager wiring(host, taps);
+        if (!host.mediaMgr.frameSync()) {
+            frameSyncMissing = frameSyncModuleMissing();
+            fmt::print("No frame sync: {}; every card runs on its own thread.\n", frameSyncMissing);
+        }
         InputSources inputs(host, taps);
         hostLayers.push_back(showOrgThumbnail(wiring.mgr()));
         editing = runEditing(host);
@@ -84,6 +90,7 @@ void runCards(const Options& options, const std::filesystem::path& outDir) {
     Report report = collectReport(host, cards, hostLayers, taps, seconds);
     report.inputs = inputsReport;
     report.editing = editing;
+    report.frameSyncMissing = frameSyncMissing;
     printReport(report);
 
     sheet.write(contactSheetTiles(report));

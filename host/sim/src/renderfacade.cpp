@@ -53,7 +53,7 @@ void SimRenderFacade::scaleInto(const LayerFrameInfo& info, zq::mediacore::IFram
     if (!target || !info.frame) return;
     const auto source = info.frame->kframe();
     if (!source) return;
-    target->attachPicture(boxScale(*source, width, height));
+    target->attachPicture(scalePicture(*source, width, height));
     target->setTime(info.frame->getTime());
 }
 
