@@ -1,4 +1,4 @@
-#include "membership.h"
+#include "qorvasim/membership.h"
 
 #include <algorithm>
 #include <stdexcept>

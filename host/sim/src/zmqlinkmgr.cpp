@@ -13,7 +13,7 @@
 #include <zmq.hpp>
 #include <zmq_addon.hpp>
 
-#include "membership.h"
+#include "qorvasim/membership.h"
 #include "qorvasim/clusterrules.h"
 
 namespace qorva::sim {
