@@ -105,7 +105,7 @@ void Membership::assign(Review& review) {
     const ServerNodeInfo& local = _nodes[_local].info;
     if (local.type != tarsel::link::ServerType_Master) return;
     for (size_t i = 0; i < _nodes.size(); ++i)
-        if (_nodes[i].info.type == tarsel::link::ServerType_MasterBackup && (changed[i] || review.localChanged))
+        if (_nodes[i].info.type == tarsel::link::ServerType_MasterBackup && changed[i])
             review.backupsAdded.push_back(_nodes[i].info.ip);
     if (review.localChanged && local.lastType != tarsel::link::ServerType_MasterBackup && !oldMaster.empty() &&
         oldMaster != local.ip)
