@@ -2,6 +2,7 @@
 // and which roles the host's rule then gives, with what a link manager must emit.
 #include <gtest/gtest.h>
 
+#include "qorvasim/clusterrules.h"
 #include "qorvasim/membership.h"
 
 namespace {
@@ -67,6 +68,24 @@ TEST(Membership, SilenceOfFiveBeatsRemovesANodeAndItsRole) {
         EXPECT_EQ(review.backupsAdded, c.backupsAdded) << c.local;
         EXPECT_EQ(review.replacedMaster, c.replacedMaster) << c.local;
     }
+}
+
+// Routing as the sender sees the cluster: absent nodes receive nothing but what is
+// named, nobody twice.
+TEST(ClusterRules, RequestsReachTheMasterEveryOtherNodeOrTheNamedTargets) {
+    std::vector<tarsel::link::ServerNodeInfo> nodes;
+    for (const auto& [ip, type, present] : {std::tuple{"a", 4, false}, {"b", 0, true}, {"c", 2, true}, {"d", 1, true}})
+        nodes.push_back({.type = static_cast<uint8_t>(type), .statusA = present, .statusB = present, .ip = ip});
+    struct Case {
+        uint8_t toMaster, toAll;
+        Strings targets, recipients;
+    };
+    for (const auto& c : {Case{1, 0, {}, {"b"}}, Case{0, 1, {}, {"b", "d"}}, Case{0, 0, {"a", "c"}, {"a", "c"}},
+                          Case{1, 1, {"b"}, {"b", "d"}}}) {
+        const tarsel::link::LinkRequest request{.toMaster = c.toMaster, .toAll = c.toAll, .targets = c.targets};
+        EXPECT_EQ(qorva::sim::requestRecipients(request, nodes, "c"), c.recipients);
+    }
+    EXPECT_EQ(qorva::sim::backupIps(nodes), Strings{"c"});
 }
 
 }  // namespace
