@@ -128,7 +128,7 @@ private:
     bool survivorsFollow(const std::string& master, int64_t sinceMs) const {
         for (int i = 1; i < _count; ++i) {
             const auto* from = report(i).beaconsFrom(master);
-            if (!report(i).receivesFrom(master) || from->firstMs < sinceMs || report(i).receivesFrom(ip(0)))
+            if (!report(i).receivesFrom(master) || from->sinceMs < sinceMs || report(i).receivesFrom(ip(0)))
                 return false;
         }
         return true;

@@ -40,7 +40,7 @@ const qorva::sim::BeaconsFrom* NodeReport::beaconsFrom(const std::string& ip) co
 std::string formatReport(const NodeReport& report) {
     std::vector<std::string> beacons;
     for (const auto& from : report.beacons)
-        beacons.push_back(fmt::format("{}:{}:{}:{}", from.ip, from.count, from.firstMs, from.lastMs));
+        beacons.push_back(fmt::format("{}:{}:{}:{}", from.ip, from.count, from.sinceMs, from.lastMs));
     return fmt::format("state {} {} {} {}", report.atMs, report.role, joinedOrDash(report.links),
                        joinedOrDash(beacons));
 }

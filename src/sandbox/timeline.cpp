@@ -25,9 +25,9 @@ int64_t Timeline::addFirstBeacons(const NodeProcesses& nodes, const std::vector<
     int64_t latest = 0;
     for (const int index : at) {
         const auto* from = nodes.node(index).last.beaconsFrom(senderIp);
-        if (!from || from->firstMs < _fromMs) return -1;
-        add(from->firstMs, nodes.node(index).ip, fmt::format("first beacon from {}", senderIp));
-        latest = std::max(latest, from->firstMs - _fromMs);
+        if (!from || from->sinceMs < _fromMs) return -1;
+        add(from->sinceMs, nodes.node(index).ip, fmt::format("first beacon from {}", senderIp));
+        latest = std::max(latest, from->sinceMs - _fromMs);
     }
     return latest;
 }

@@ -22,8 +22,8 @@ public:
     void add(int64_t atMs, const std::string& node, const std::string& what);
     // The events of the nodes from the moment on whose text contains one of `marks`.
     void addEvents(const NodeProcesses& nodes, const std::vector<std::string>& marks);
-    // Each node's first beacon from `senderIp` after the moment; the latest of them,
-    // or -1 when a node had none.
+    // When each node's beacons from `senderIp` began again after the moment; the
+    // latest of them, or -1 when a node had none.
     int64_t addFirstBeacons(const NodeProcesses& nodes, const std::vector<int>& at, const std::string& senderIp);
     // The first entry whose text contains `mark` (at `node`, unless empty), or -1.
     int64_t first(const std::string& mark, const std::string& node = {}) const;

@@ -8,8 +8,10 @@ class IFrameSync;
 using FrameSyncLinkedTargetsFunc = int (*)(IFrameSync* object, char* out, int size);
 inline constexpr const char* kFrameSyncLinkedTargets = "zqframesyncLinkedTargets";
 
-// Writes the beacons the object received as "ip count firstMs lastMs" lines, one per
-// sender, ascending (times in ms on the steady clock); returns the whole length.
+// Writes the beacons the object received as "ip count sinceMs lastMs" lines, one per
+// sender, ascending: the count, the start of the present run of beacons (after a
+// pause of 250 ms or more) and the last, in ms on the steady clock; returns the whole
+// length.
 using FrameSyncBeaconsReceivedFunc = int (*)(IFrameSync* object, char* out, int size);
 inline constexpr const char* kFrameSyncBeaconsReceived = "zqframesyncBeaconsReceived";
 

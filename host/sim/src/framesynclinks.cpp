@@ -27,7 +27,7 @@ std::string queryText(const char* name, IFrameSync* object) {
 std::vector<BeaconsFrom> frameSyncBeacons(IFrameSync* object) {
     std::istringstream lines(queryText(kFrameSyncBeaconsReceived, object));
     std::vector<BeaconsFrom> beacons;
-    for (BeaconsFrom from; lines >> from.ip >> from.count >> from.firstMs >> from.lastMs;) beacons.push_back(from);
+    for (BeaconsFrom from; lines >> from.ip >> from.count >> from.sinceMs >> from.lastMs;) beacons.push_back(from);
     return beacons;
 }
 

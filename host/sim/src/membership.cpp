@@ -30,7 +30,8 @@ void setPresent(ServerNodeInfo& info, bool present) {
 Membership::Membership(const ZmqLinkConfig& config, Clock::time_point start)
     : _local(indexOf(config.ips, config.localIp)),
       _silence(config.heartbeat * config.missedBeats),
-      _listenEnd(start + config.heartbeat * config.missedBeats) {
+      _listen(config.heartbeat * config.missedBeats),
+      _listenEnd(start + _listen) {
     for (const auto& ip : config.ips) {
         Node node;
         node.info.ip = ip;
@@ -39,6 +40,11 @@ Membership::Membership(const ZmqLinkConfig& config, Clock::time_point start)
     }
     _nodes[_local].joinedMs = config.joinedMs;
     _nodes[_local].heard = true;
+}
+
+void Membership::listenFrom(Clock::time_point start) {
+    std::lock_guard lock(_mutex);
+    _listenEnd = start + _listen;
 }
 
 bool Membership::heard(const std::string& ip, int64_t joinedMs, Clock::time_point now) {

@@ -4,8 +4,8 @@
 #include <atomic>
 #include <charconv>
 #include <map>
-#include <optional>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <thread>
 
@@ -13,8 +13,8 @@
 #include <zmq.hpp>
 #include <zmq_addon.hpp>
 
-#include "qorvasim/membership.h"
 #include "qorvasim/clusterrules.h"
+#include "qorvasim/membership.h"
 
 namespace qorva::sim {
 
@@ -113,6 +113,7 @@ struct ZmqLinkMgr::Impl {
 
 void ZmqLinkMgr::Impl::run() {
     auto nextBeat = Clock::now();
+    membership.listenFrom(nextBeat);
     while (running) {
         const auto now = Clock::now();
         if (now >= nextBeat) {

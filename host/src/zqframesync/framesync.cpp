@@ -11,7 +11,8 @@ namespace zqframesync {
 namespace {
 constexpr int kInfo = 1;
 constexpr char kBeaconMagic[4] = {'Q', 'F', 'S', 'B'};
-constexpr size_t kBeaconSize = 8;  // magic and cycle number
+constexpr size_t kBeaconSize = 8;      // magic and cycle number
+constexpr int64_t kBeaconGapMs = 250;  // a pause this long starts a new run of beacons
 
 std::mutex bindAddressMutex;
 std::string bindAddress;
@@ -122,7 +123,7 @@ std::string StandInFrameSync::beaconsReceived() {
     std::lock_guard lock(_mutex);
     std::string text;
     for (const auto& [ip, received] : _received)
-        text += ip + " " + std::to_string(received.count) + " " + std::to_string(received.firstMs) + " " +
+        text += ip + " " + std::to_string(received.count) + " " + std::to_string(received.sinceMs) + " " +
                 std::to_string(received.lastMs) + "\n";
     return text;
 }
@@ -150,7 +151,7 @@ void StandInFrameSync::receive() {
         const int64_t now = steadyMs();
         std::lock_guard lock(_mutex);
         Received& received = _received[from];
-        if (received.count++ == 0) received.firstMs = now;
+        if (received.count++ == 0 || now - received.lastMs >= kBeaconGapMs) received.sinceMs = now;
         received.lastMs = now;
     }
 }

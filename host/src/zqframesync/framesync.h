@@ -38,7 +38,9 @@ public:
 
     // "ip:port" lines, ascending.
     std::string linkedTargets();
-    // "ip count firstMs lastMs" lines per sender, ascending; times on the steady clock.
+    // "ip count sinceMs lastMs" lines per sender, ascending: all beacons, when the
+    // present run of them began (after a pause of 250 ms or more) and the last one;
+    // times on the steady clock.
     std::string beaconsReceived();
 
     // The address objects created from now on bind their port to (127.0.0.1 when empty).
@@ -53,7 +55,7 @@ private:
 
     struct Received {
         uint64_t count = 0;
-        int64_t firstMs = 0;
+        int64_t sinceMs = 0;
         int64_t lastMs = 0;
     };
 

@@ -13,11 +13,12 @@ namespace qorva::sim {
 // when the module cannot be opened.
 std::vector<std::string> frameSyncLinkedTargets(IFrameSync* object);
 
-// The beacons an object received from one sender; times in ms on the steady clock.
+// The beacons an object received from one sender: how many, since when they arrive
+// without a pause of 250 ms or more, and the last; times in ms on the steady clock.
 struct BeaconsFrom {
     std::string ip;
     uint64_t count = 0;
-    int64_t firstMs = 0;
+    int64_t sinceMs = 0;
     int64_t lastMs = 0;
 };
 std::vector<BeaconsFrom> frameSyncBeacons(IFrameSync* object);

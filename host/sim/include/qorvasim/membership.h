@@ -28,7 +28,10 @@ public:
         std::string replacedMaster;  // set when the local node took over from it
     };
 
+    // Listens for the first missedBeats beats from `start` before it assigns roles.
     Membership(const ZmqLinkConfig& config, Clock::time_point start);
+    // Starts the listen period again, from when the manager begins to beat.
+    void listenFrom(Clock::time_point start);
 
     // A heartbeat; false when the IP is no node of the cluster.
     bool heard(const std::string& ip, int64_t joinedMs, Clock::time_point now);
@@ -52,7 +55,8 @@ private:
 
     const size_t _local;
     const Clock::duration _silence;
-    const Clock::time_point _listenEnd;
+    const Clock::duration _listen;
+    Clock::time_point _listenEnd;
     bool _listening = true;
     mutable std::mutex _mutex;
     std::vector<Node> _nodes;
