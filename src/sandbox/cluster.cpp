@@ -17,6 +17,7 @@
 #include "qorvasim/framesynclinks.h"
 #include "qorvasim/mediamgr.h"
 #include "qorvasim/runtime.h"
+#include "roles.h"
 
 namespace sandbox {
 
@@ -71,21 +72,6 @@ struct Node {
     qorva::sim::SimLinkMgr& linkMgr;
     bool stopped = false;
 };
-
-std::string roleName(int type) {
-    switch (type) {
-        case tarsel::link::ServerType_Master:
-            return "master";
-        case tarsel::link::ServerType_Slave:
-            return "slave";
-        case tarsel::link::ServerType_MasterBackup:
-            return "master backup";
-        case tarsel::link::ServerType_SlaveBackup:
-            return "slave backup";
-        default:
-            return "none";
-    }
-}
 
 // The port table as the master packed it (a MessagePack map of IP to port).
 std::map<std::string, int> decodePortTable(const std::string& args) {

@@ -14,6 +14,7 @@
 
 #include "launcher.h"
 #include "qorvasim/zmqlinkmgr.h"
+#include "roles.h"
 #include "timeline.h"
 
 namespace sandbox {
@@ -186,7 +187,7 @@ private:
                 continue;
             }
             const auto& last = report(i);
-            fmt::print("  {:<10} {:<14} port {:<6} linked to: {}\n", node.ip, roleText(last.role), node.netPort,
+            fmt::print("  {:<10} {:<14} port {:<6} linked to: {}\n", node.ip, roleName(last.role), node.netPort,
                        last.links.empty() ? std::string("-") : fmt::format("{}", fmt::join(last.links, " ")));
             fmt::print("  {:<10} {:<14} {:<11} beacons:   {}\n", "", "", "", beaconsText(last));
         }

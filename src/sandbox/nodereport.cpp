@@ -6,8 +6,6 @@
 #include <fmt/format.h>
 #include <fmt/ranges.h>
 
-#include "qorvahost/ilinkmgr.h"
-
 namespace sandbox {
 
 namespace {
@@ -65,20 +63,5 @@ int64_t steadyNowMs() {
 }
 
 std::string nodeIp(int index) { return fmt::format("127.0.0.{}", index + 2); }
-
-std::string roleText(int type) {
-    switch (type) {
-        case tarsel::link::ServerType_Master:
-            return "master";
-        case tarsel::link::ServerType_Slave:
-            return "slave";
-        case tarsel::link::ServerType_MasterBackup:
-            return "master backup";
-        case tarsel::link::ServerType_SlaveBackup:
-            return "slave backup";
-        default:
-            return "none";
-    }
-}
 
 }  // namespace sandbox

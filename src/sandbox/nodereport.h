@@ -31,6 +31,5 @@ std::optional<NodeReport> parseReport(const std::string& line);
 int64_t steadyNowMs();
 // The address of node `index`: 127.0.0.2, 127.0.0.3, ...
 std::string nodeIp(int index);
-std::string roleText(int type);
 
 }  // namespace sandbox
