@@ -62,7 +62,9 @@ void StandInFrameSync::destroy() {
     }
     _changed.notify_all();
     if (_thread.joinable()) _thread.join();
-    _receiving = false;  // the receiver sees it within one receive timeout
+    _receiving = false;
+    const char wake = 0;  // not a beacon: the receiver wakes, sees the flag and ends
+    _port.sendTo(_port.ip(), _port.port(), &wake, sizeof wake);
     _receiver.join();
     log(kInfo, "frame sync destroyed");
     delete this;

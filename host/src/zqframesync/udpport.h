@@ -16,6 +16,7 @@ public:
     UdpPort& operator=(const UdpPort&) = delete;
 
     int port() const { return _port; }
+    const std::string& ip() const { return _ip; }  // the address it is bound to
     bool sendTo(const std::string& ip, int port, const void* data, size_t size);
     // The size of the datagram received into `buffer` and its sender's IP; -1 when
     // none came within the timeout.
@@ -24,6 +25,7 @@ public:
 private:
     long long _socket = -1;
     int _port = 0;
+    std::string _ip;
 };
 
 // The dotted text of an IPv4 address in host byte order.

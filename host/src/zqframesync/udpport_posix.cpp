@@ -32,6 +32,7 @@ UdpPort::UdpPort(const std::string& ip, int receiveTimeoutMs) {
     }
     _socket = fd;
     _port = ntohs(address.sin_port);
+    _ip = ipText(ntohl(address.sin_addr.s_addr));
 }
 
 UdpPort::~UdpPort() {

@@ -38,6 +38,7 @@ UdpPort::UdpPort(const std::string& ip, int receiveTimeoutMs) {
     }
     _socket = static_cast<long long>(s);
     _port = ntohs(address.sin_port);
+    _ip = ipText(ntohl(address.sin_addr.s_addr));
 }
 
 UdpPort::~UdpPort() {
