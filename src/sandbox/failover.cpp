@@ -13,6 +13,7 @@
 #include <fmt/ranges.h>
 
 #include "launcher.h"
+#include "qorvahost/ilinkmgr.h"
 #include "qorvasim/zmqlinkmgr.h"
 #include "roles.h"
 #include "timeline.h"
@@ -151,13 +152,18 @@ private:
         settle();
     }
 
+    // The newest node: a slave, or the backup when it is one of two.
+    int rejoinedRole() const {
+        return _count == 2 ? tarsel::link::ServerType_MasterBackup : tarsel::link::ServerType_Slave;
+    }
+
     void rejoin() {
         const int64_t restartMs = steadyNowMs();
         fmt::print("\n{} starts again.\n", ip(0));
         _nodes.start(0, ip(0));
         _result.rejoinReadyMs = _nodes.node(0).readyMs - restartMs;
-        _result.rejoined =
-            _nodes.waitUntil([&] { return report(0).role == 1 && report(0).receivesFrom(ip(1)); }, kPhaseDeadline);
+        _result.rejoined = _nodes.waitUntil(
+            [&] { return report(0).role == rejoinedRole() && report(0).receivesFrom(ip(1)); }, kPhaseDeadline);
         Timeline timeline(restartMs);
         timeline.add(_nodes.node(0).readyMs, ip(0), "process up, listening for 500 ms before taking a role");
         timeline.addEvents(_nodes, {"joined ", "role ", "linkTarget", "masterBackup added"});
