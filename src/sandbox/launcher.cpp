@@ -87,7 +87,7 @@ int64_t NodeProcesses::kill(int index) {
     NodeProcess& node = _nodes.at(static_cast<size_t>(index));
     ::kill(node.pid, SIGKILL);
     const int64_t at = steadyNowMs();
-    reap(index, true);
+    reap(index);
     return at;
 }
 
@@ -132,7 +132,7 @@ void NodeProcesses::readFrom(int index) {
     NodeProcess& node = _nodes[static_cast<size_t>(index)];
     char buffer[4096];
     const ssize_t got = ::read(node.output, buffer, sizeof buffer);
-    if (got <= 0) return reap(index, true);  // the node closed its output: it is ending
+    if (got <= 0) return reap(index);  // the node closed its output: it is ending
     node.pending.append(buffer, static_cast<size_t>(got));
     for (size_t end; (end = node.pending.find('\n')) != std::string::npos;) {
         handleLine(index, node.pending.substr(0, end));
@@ -162,11 +162,11 @@ void NodeProcesses::handleLine(int index, const std::string& line) {
     }
 }
 
-void NodeProcesses::reap(int index, bool block) {
+void NodeProcesses::reap(int index) {
     NodeProcess& node = _nodes[static_cast<size_t>(index)];
     if (!node.running) return;
     int status = 0;
-    if (::waitpid(node.pid, &status, block ? 0 : WNOHANG) <= 0) return;
+    if (::waitpid(node.pid, &status, 0) <= 0) return;
     node.running = false;
     node.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     ::close(node.output);

@@ -60,7 +60,7 @@ public:
 private:
     void readFrom(int index);
     void handleLine(int index, const std::string& line);
-    void reap(int index, bool block);
+    void reap(int index);  // waits for it to end
 
     const std::string _executable;
     const std::vector<std::string> _arguments;
