@@ -141,7 +141,7 @@ private:
         fmt::print("\nSIGKILL to the master {}.\n", ip(0));
         _result.failedOver = _nodes.waitUntil([&] { return survivorsFollow(ip(1), killMs); }, kPhaseDeadline);
         Timeline timeline(killMs);
-        timeline.addEvents(_nodes, {"gone ", "role ", "linkTarget", "masterBackup added"});
+        timeline.addEvents(_nodes, {"gone ", "role ", "request 40reportPort ", "linkTarget", "masterBackup added"});
         std::vector<int> survivors;
         for (int i = 1; i < _count; ++i) survivors.push_back(i);
         _result.failoverMs = _result.failedOver ? timeline.addFirstBeacons(_nodes, survivors, ip(1)) : -1;
@@ -166,7 +166,7 @@ private:
             [&] { return report(0).role == rejoinedRole() && report(0).receivesFrom(ip(1)); }, kPhaseDeadline);
         Timeline timeline(restartMs);
         timeline.add(_nodes.node(0).readyMs, ip(0), "process up, listening for 500 ms before taking a role");
-        timeline.addEvents(_nodes, {"joined ", "role ", "linkTarget", "masterBackup added"});
+        timeline.addEvents(_nodes, {"joined ", "role ", "request 40reportPort ", "linkTarget", "masterBackup added"});
         _result.rejoinMs = _result.rejoined ? timeline.addFirstBeacons(_nodes, {0}, ip(1)) : -1;
         timeline.print(fmt::format("Timeline from the restart of {} (ms):", ip(0)));
         settle();

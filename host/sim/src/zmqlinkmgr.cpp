@@ -199,6 +199,7 @@ void ZmqLinkMgr::Impl::dispatch(const std::string& sender, const std::string& me
     }
     if (!handler)
         return note(fmt::format("bad input ignored: no handler for method \"{}\" from {}", printable(method), sender));
+    note(fmt::format("request {} from {}", method, sender));
     try {
         handler(args, sender);
     } catch (const std::exception& e) {
