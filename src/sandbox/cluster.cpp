@@ -19,6 +19,7 @@
 #include "qorvasim/framesynclinks.h"
 #include "qorvasim/mediamgr.h"
 #include "qorvasim/runtime.h"
+#include "roles.h"
 
 namespace sandbox {
 
@@ -74,21 +75,6 @@ struct Node {
     bool stopped = false;
 };
 
-std::string roleName(int type) {
-    switch (type) {
-        case tarsel::link::ServerType_Master:
-            return "master";
-        case tarsel::link::ServerType_Slave:
-            return "slave";
-        case tarsel::link::ServerType_MasterBackup:
-            return "master backup";
-        case tarsel::link::ServerType_SlaveBackup:
-            return "slave backup";
-        default:
-            return "none";
-    }
-}
-
 // The port table as the master packed it (a MessagePack map of IP to port).
 std::map<std::string, int> decodePortTable(const std::string& args) {
     try {
@@ -134,17 +120,13 @@ private:
     Node& backup() { return *_nodes[1]; }
     std::string role(const Node& node) const { return roleName(_cluster.info(node.ip).type); }
 
-    // The first node is master, the second its backup, the others slaves; each role
-    // is reported to its node as the link manager does.
+    // The host's rule: the first node is master, the second its backup, the others
+    // slaves; each role is reported to its node as the link manager does.
     void assignRoles() {
+        _cluster.applyRoleRule();
         fmt::print("\n{:<12} {:<14} {:>16}\n", "node", "role", "frame sync port");
-        for (size_t i = 0; i < _nodes.size(); ++i) {
-            const int type = i == 0   ? tarsel::link::ServerType_Master
-                             : i == 1 ? tarsel::link::ServerType_MasterBackup
-                                      : tarsel::link::ServerType_Slave;
-            _cluster.setRole(_nodes[i]->ip, type);
-            fmt::print("{:<12} {:<14} {:>16}\n", _nodes[i]->ip, roleName(type), _nodes[i]->mgr->getNetPort());
-        }
+        for (const auto& node : _nodes)
+            fmt::print("{:<12} {:<14} {:>16}\n", node->ip, role(*node), node->mgr->getNetPort());
     }
 
     void printReportedPorts() {
@@ -178,14 +160,15 @@ private:
         }
     }
 
-    // The master goes down and leaves the cluster; the backup takes over: it dislinks
-    // its own port at once and restores every link when its restore timer fires.
+    // The master goes down and leaves the cluster; by the rule the backup takes over
+    // and the next node becomes backup. The new master dislinks its own port at once
+    // and restores every link when its restore timer fires.
     void failMaster() {
         fmt::print("\nThe master {} fails; {} becomes master.\n", master().ip, backup().ip);
         master().stop();
         _cluster.setPresent(master().ip, false);
         const auto start = std::chrono::steady_clock::now();
-        _cluster.setRole(backup().ip, tarsel::link::ServerType_Master);
+        _cluster.applyRoleRule();
         _cluster.announceNodes();
         fmt::print("  right after taking over, {} is linked to {} targets\n", backup().ip,
                    backup().linkedTargets().size());

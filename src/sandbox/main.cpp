@@ -7,23 +7,43 @@
 #include <fmt/format.h>
 
 #include "cluster.h"
+<<<<<<< HEAD
 #include "framesyncmodule.h"
+=======
+#ifdef QRC_SANDBOX_NODES
+#include "failover.h"
+#include "node.h"
+#endif
+>>>>>>> cluster17
 #include "logging.h"
 #include "options.h"
 #include "scenario.h"
 
 namespace {
 
-void run(const sandbox::Options& options) {
+int run(const sandbox::Options& options) {
     const std::filesystem::path outDir = std::filesystem::absolute(options.out);
     std::filesystem::create_directories(outDir);
+<<<<<<< HEAD
     sandbox::enterProgramFolder();
+=======
+#ifdef QRC_SANDBOX_NODES
+    if (options.nodeIndex >= 0) return sandbox::runNode(options, outDir);
+    if (options.processes) return sandbox::runProcessCluster(options, outDir);
+#else
+    if (options.processes || options.nodeIndex >= 0) {
+        fmt::print(stderr, "renderctrl-sandbox: built without ZeroMQ, there is no cluster of processes\n");
+        return 1;
+    }
+#endif
+>>>>>>> cluster17
     const sandbox::SandboxLog log(options, outDir);
     if (options.clusterNodes > 0)
         sandbox::runCluster(options.clusterNodes);
     else
         sandbox::runCards(options, outDir);
     sandbox::printLogCounts(log.counts());
+    return 0;
 }
 
 }  // namespace
@@ -32,10 +52,9 @@ int main(int argc, char** argv) {
     sandbox::Options options;
     if (const auto exitCode = sandbox::parseOptions(argc, argv, options)) return *exitCode;
     try {
-        run(options);
+        return run(options);
     } catch (const std::exception& e) {
         fmt::print(stderr, "renderctrl-sandbox: {}\n", e.what());
         return 1;
     }
-    return 0;
 }

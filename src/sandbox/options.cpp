@@ -54,11 +54,20 @@ std::optional<int> parseOptions(int argc, char** argv, Options& o) {
                         ->capture_default_str();
     app.add_option("--out", o.out, "Folder for the log and the contact sheet (created if missing)")
         ->capture_default_str();
-    app.add_option("--cluster", o.clusterNodes,
-                   "Runs the cluster link scenario with N nodes instead of the cards: ports reported, the table sent "
-                   "to the backup, a master failure and the restore")
-        ->check(CLI::Range(2, kMaxClusterNodes))
-        ->excludes(seconds, cards, players);
+    auto* cluster =
+        app.add_option(
+               "--cluster", o.clusterNodes,
+               "Runs the cluster link scenario with N nodes instead of the cards: ports reported, the table sent "
+               "to the backup, a master failure and the restore")
+            ->check(CLI::Range(2, kMaxClusterNodes))
+            ->excludes(seconds, cards, players);
+    app.add_flag("--processes", o.processes,
+                 "With --cluster: N node processes over ZeroMQ on 127.0.0.2 and up; the master is killed, the "
+                 "backup takes over, the killed node rejoins; prints the timeline and the failover and rejoin times")
+        ->needs(cluster);
+    // The node mode, started by --processes.
+    app.add_option("--node", o.nodeIndex)->group("")->needs(cluster)->check(CLI::Range(0, kMaxClusterNodes - 1));
+    app.add_option("--cluster-port", o.clusterPort)->group("")->check(CLI::Range(1, 65535));
     std::string logLevel = "info";
     app.add_option("--log-level", logLevel, "Lowest level of the library's log lines that are written")
         ->check(CLI::IsMember(kLogLevels, CLI::ignore_case))

@@ -1,5 +1,7 @@
 #include "qorvasim/cluster.h"
 
+#include "qorvasim/clusterrules.h"
+
 #include <fmt/format.h>
 #include <fmt/ranges.h>
 
@@ -106,6 +108,19 @@ void SimCluster::setRole(const std::string& ip, int type) {
     link.sigLocalTypeChanged(static_cast<tarsel::link::ServerType>(type));
 }
 
+void SimCluster::applyRoleRule() {
+    std::vector<std::string> order;
+    std::vector<Member> members;
+    {
+        std::lock_guard lock(_mutex);
+        order = _order;
+        for (const auto& ip : _order) members.push_back({isPresent(_infos.at(ip)), 0});
+    }
+    const auto roles = assignRoles(members);
+    for (size_t i = 0; i < order.size(); ++i)
+        if (info(order[i]).type != roles[i]) setRole(order[i], roles[i]);
+}
+
 void SimCluster::setPresent(const std::string& ip, bool present) { setFlags(ip, present, present, present); }
 
 void SimCluster::setFlags(const std::string& ip, bool statusA, bool statusB, bool statusC) {
@@ -143,23 +158,11 @@ ServerNodeInfo SimCluster::info(const std::string& ip) const {
     return _infos.at(ip);
 }
 
-std::vector<std::string> SimCluster::backupsOf(const std::string& /*ip*/) const {
-    std::vector<std::string> backups;
-    for (const auto& info : nodes())
-        if (info.type == tarsel::link::ServerType_MasterBackup && info.statusA && info.statusB)
-            backups.push_back(info.ip);
-    return backups;
-}
+std::vector<std::string> SimCluster::backupsOf(const std::string& /*ip*/) const { return backupIps(nodes()); }
 
 // Synchronous, like a link manager that delivers a request to its own node at once.
 void SimCluster::route(const std::string& senderIp, const LinkRequest& request) {
-    std::vector<std::string> recipients = request.targets;
-    if (request.toMaster) {
-        for (const auto& info : nodes())
-            if (info.type == tarsel::link::ServerType_Master && info.statusA && info.statusB)
-                recipients.push_back(info.ip);
-    }
-    for (const auto& ip : recipients) {
+    for (const auto& ip : requestRecipients(request, nodes(), senderIp)) {
         SimLinkMgr* link = nullptr;
         {
             std::lock_guard lock(_mutex);

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 
 #include "qorvahost/export.h"
 
@@ -9,14 +10,36 @@ namespace zqframesync {
 
 namespace {
 constexpr int kInfo = 1;
+constexpr char kBeaconMagic[4] = {'Q', 'F', 'S', 'B'};
+constexpr size_t kBeaconSize = 8;      // magic and cycle number
+constexpr int64_t kBeaconGapMs = 250;  // a pause this long starts a new run of beacons
+
+std::mutex bindAddressMutex;
+std::string bindAddress;
+
+std::string currentBindAddress() {
+    std::lock_guard lock(bindAddressMutex);
+    return bindAddress;
+}
+
+int64_t steadyMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 constexpr int kWarn = 2;
 constexpr int kError = 3;
 }  // namespace
 
 StandInFrameSync::StandInFrameSync(FrameSyncLogCallback log, std::string version)
-    : _log(log), _version(std::move(version)) {
+    : _log(log), _version(std::move(version)), _port(currentBindAddress()) {
     this->log(kInfo, "frame sync %s created, port %d", _version.c_str(), _port.port());
     if (_port.port() == 0) this->log(kError, "no UDP port on the loopback address");
+    _receiver = std::thread([this] { receive(); });
+}
+
+void StandInFrameSync::setBindAddress(const std::string& ip) {
+    std::lock_guard lock(bindAddressMutex);
+    bindAddress = ip;
 }
 
 StandInFrameSync::~StandInFrameSync() = default;
@@ -39,6 +62,10 @@ void StandInFrameSync::destroy() {
     }
     _changed.notify_all();
     if (_thread.joinable()) _thread.join();
+    _receiving = false;
+    const char wake = 0;  // not a beacon: the receiver wakes, sees the flag and ends
+    _port.sendTo(_port.ip(), _port.port(), &wake, sizeof wake);
+    _receiver.join();
     log(kInfo, "frame sync destroyed");
     delete this;
 }
@@ -94,6 +121,45 @@ std::string StandInFrameSync::linkedTargets() {
     return text;
 }
 
+std::string StandInFrameSync::beaconsReceived() {
+    std::lock_guard lock(_mutex);
+    std::string text;
+    for (const auto& [ip, received] : _received)
+        text += ip + " " + std::to_string(received.count) + " " + std::to_string(received.sinceMs) + " " +
+                std::to_string(received.lastMs) + "\n";
+    return text;
+}
+
+void StandInFrameSync::sendBeacons(uint32_t cycle) {
+    std::vector<std::pair<std::string, int>> targets;
+    {
+        std::lock_guard lock(_mutex);
+        targets.assign(_targets.begin(), _targets.end());
+    }
+    unsigned char beacon[kBeaconSize];
+    std::memcpy(beacon, kBeaconMagic, sizeof kBeaconMagic);
+    for (size_t i = 0; i < 4; ++i) beacon[4 + i] = static_cast<unsigned char>(cycle >> (8 * i));
+    // Nothing leaves the loopback range: the tests link made-up addresses too.
+    for (const auto& [ip, port] : targets)
+        if (ip.rfind("127.", 0) == 0) _port.sendTo(ip, port, beacon, sizeof beacon);
+}
+
+// Counts the beacons that arrive, per sender; anything else on the port is ignored.
+void StandInFrameSync::receive() {
+    unsigned char buffer[64];
+    std::string from;
+    while (_receiving) {
+        const int size = _port.receive(buffer, sizeof buffer, from);
+        if (size != static_cast<int>(kBeaconSize) || std::memcmp(buffer, kBeaconMagic, sizeof kBeaconMagic) != 0)
+            continue;
+        const int64_t now = steadyMs();
+        std::lock_guard lock(_mutex);
+        Received& received = _received[from];
+        if (received.count++ == 0 || now - received.lastMs >= kBeaconGapMs) received.sinceMs = now;
+        received.lastMs = now;
+    }
+}
+
 std::vector<StandInFrameSync::Card> StandInFrameSync::cardsToDrive() {
     std::unique_lock lock(_mutex);
     _changed.wait(lock, [&] { return !_running || !_cards.empty(); });
@@ -109,6 +175,7 @@ void StandInFrameSync::run() {
         ++cycle;
         for (const auto& card : cards) card.context->renderScene(static_cast<int>(cycle));
         for (const auto& card : cards) card.context->waitForVBlank();
+        sendBeacons(cycle);
         std::this_thread::sleep_until(start + std::chrono::milliseconds(1));
     }
 }
@@ -120,6 +187,17 @@ extern "C" QORVAHOST_EXPORT int zqframesyncLinkedTargets(IFrameSync* object, cha
     const std::string text = static_cast<zqframesync::StandInFrameSync*>(object)->linkedTargets();
     if (out && size > 0) std::snprintf(out, static_cast<size_t>(size), "%s", text.c_str());
     return static_cast<int>(text.size());
+}
+
+extern "C" QORVAHOST_EXPORT int zqframesyncBeaconsReceived(IFrameSync* object, char* out, int size) {
+    if (!object) return 0;
+    const std::string text = static_cast<zqframesync::StandInFrameSync*>(object)->beaconsReceived();
+    if (out && size > 0) std::snprintf(out, static_cast<size_t>(size), "%s", text.c_str());
+    return static_cast<int>(text.size());
+}
+
+extern "C" QORVAHOST_EXPORT void zqframesyncSetBindAddress(const char* ip) {
+    zqframesync::StandInFrameSync::setBindAddress(ip ? ip : "");
 }
 
 extern "C" QORVAHOST_EXPORT IFrameSync* createFrameSync(FrameSyncLogCallback logCallback, const char* version) {

@@ -2,9 +2,13 @@
 // A stand-in for the frame sync library: the least that the render control library
 // asks of it. One thread drives every registered render context in step (one scene
 // and one vertical-blank wait per card and cycle); link targets and the master-time
-// flag are recorded; the port is a real UDP socket on the loopback address.
+// flag are recorded; the port is a real UDP socket on a loopback address. Each cycle
+// sends a small beacon to every link target, and every beacon received is counted
+// per sender, so that "linked" can be seen on the wire.
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <set>
 #include <string>
@@ -34,6 +38,13 @@ public:
 
     // "ip:port" lines, ascending.
     std::string linkedTargets();
+    // "ip count sinceMs lastMs" lines per sender, ascending: all beacons, when the
+    // present run of them began (after a pause of 250 ms or more) and the last one;
+    // times on the steady clock.
+    std::string beaconsReceived();
+
+    // The address objects created from now on bind their port to (127.0.0.1 when empty).
+    static void setBindAddress(const std::string& ip);
 
 private:
     struct Card {
@@ -42,8 +53,16 @@ private:
         std::string name;
     };
 
+    struct Received {
+        uint64_t count = 0;
+        int64_t sinceMs = 0;
+        int64_t lastMs = 0;
+    };
+
     ~StandInFrameSync();
     void run();
+    void sendBeacons(uint32_t cycle);
+    void receive();
     std::vector<Card> cardsToDrive();
     template <class... Args>
     void log(int level, const char* format, Args... args);
@@ -57,7 +76,10 @@ private:
     std::set<std::pair<std::string, int>> _targets;
     bool _keepMasterTime = false;
     bool _running = false;
+    std::map<std::string, Received> _received;
     std::thread _thread;
+    std::atomic<bool> _receiving{true};
+    std::thread _receiver;  // last: it uses everything above
 };
 
 }  // namespace zqframesync

@@ -60,6 +60,9 @@ public:
 
     // Gives a node a new role and reports it to that node (status, then local type).
     void setRole(const std::string& ip, int type);
+    // Gives every node whose role differs the role the cluster rule assigns (nodes
+    // ranked in the order they were added), each reported as by setRole.
+    void applyRoleRule();
     // Marks a node present (all three flags) or gone, without announcing it.
     void setPresent(const std::string& ip, bool present);
     void setFlags(const std::string& ip, bool statusA, bool statusB, bool statusC);

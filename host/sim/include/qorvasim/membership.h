@@ -1,0 +1,65 @@
+#pragma once
+// The membership a node's link manager keeps: when each node was last heard, who
+// is present and which role the cluster rule gives each. Thread-safe.
+#include <chrono>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "qorvahost/ilinkmgr.h"
+#include "qorvasim/zmqlinkmgr.h"
+
+namespace qorva::sim {
+
+class Membership {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    // What a review found, for the manager to emit in this order: the local node's
+    // new role, the node list, the backups new to a master, and a master that took
+    // over from a role other than backup.
+    struct Review {
+        std::vector<std::string> events;
+        bool localChanged = false;
+        tarsel::link::ServerNodeInfo local;
+        bool nodesChanged = false;
+        std::vector<tarsel::link::ServerNodeInfo> nodes;
+        std::vector<std::string> backupsAdded;
+        std::string replacedMaster;  // set when the local node took over from it
+    };
+
+    // Listens for the first missedBeats beats from `start` before it assigns roles.
+    Membership(const ZmqLinkConfig& config, Clock::time_point start);
+    // Starts the listen period again, from when the manager begins to beat.
+    void listenFrom(Clock::time_point start);
+
+    // A heartbeat; false when the IP is no node of the cluster.
+    bool heard(const std::string& ip, int64_t joinedMs, Clock::time_point now);
+    // Marks nodes silent for too long as gone and assigns roles afresh.
+    Review review(Clock::time_point now);
+
+    std::vector<tarsel::link::ServerNodeInfo> nodes() const;
+    tarsel::link::ServerNodeInfo local() const;
+
+private:
+    struct Node {
+        tarsel::link::ServerNodeInfo info;
+        int64_t joinedMs = 0;
+        bool heard = false;
+        Clock::time_point lastHeard;
+    };
+
+    bool updatePresence(Clock::time_point now, std::vector<std::string>& events);
+    void assign(Review& review);
+    std::vector<tarsel::link::ServerNodeInfo> nodesLocked() const;
+
+    const size_t _local;
+    const Clock::duration _silence;
+    const Clock::duration _listen;
+    Clock::time_point _listenEnd;
+    bool _listening = true;
+    mutable std::mutex _mutex;
+    std::vector<Node> _nodes;
+};
+
+}  // namespace qorva::sim

@@ -1,0 +1,269 @@
+#include "qorvasim/zmqlinkmgr.h"
+
+#include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <stdexcept>
+#include <thread>
+
+#include <fmt/format.h>
+#include <zmq.hpp>
+#include <zmq_addon.hpp>
+
+#include "qorvasim/clusterrules.h"
+#include "qorvasim/membership.h"
+
+namespace qorva::sim {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using tarsel::link::LinkRequest;
+using tarsel::link::ServerNodeInfo;
+
+// The two messages on the wire, as multipart frames:
+//   "hb" | sender IP | sender's start time in ms      (heartbeat)
+//   "rq" | sender IP | method | args                  (request)
+const std::string kHeartbeat = "hb";
+const std::string kRequest = "rq";
+constexpr size_t kMaxMethod = 64;
+constexpr size_t kMaxArgs = 64 * 1024;
+constexpr int64_t kMaxWireMessage = 1024 * 1024;  // ZeroMQ drops the peer beyond this
+constexpr int kSendQueue = 100;
+
+std::string endpoint(const std::string& ip, int port) { return fmt::format("tcp://{}:{}", ip, port); }
+
+std::optional<int64_t> parseMs(const std::string& text) {
+    int64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+std::string printable(const std::string& text) {
+    std::string out;
+    for (const char c : text.substr(0, 32)) out += (c >= 0x20 && c < 0x7f) ? c : '.';
+    return out;
+}
+
+}  // namespace
+
+struct ZmqLinkMgr::Impl {
+    Impl(ZmqLinkConfig c, EventSink e) : config(std::move(c)), events(std::move(e)), membership(config, Clock::now()) {
+        pull.set(zmq::sockopt::linger, 0);
+        pull.set(zmq::sockopt::maxmsgsize, kMaxWireMessage);
+        try {
+            pull.bind(endpoint(config.localIp, config.port));
+        } catch (const zmq::error_t& e) {
+            throw std::runtime_error(
+                fmt::format("cannot listen on {}: {}", endpoint(config.localIp, config.port), e.what()));
+        }
+        for (const auto& ip : config.ips) {
+            zmq::socket_t push(context, zmq::socket_type::push);
+            push.set(zmq::sockopt::linger, 0);
+            push.set(zmq::sockopt::immediate, true);  // nothing queues for a node that is not there
+            push.set(zmq::sockopt::sndhwm, kSendQueue);
+            push.connect(endpoint(ip, config.port));
+            pushes.emplace(ip, std::move(push));
+        }
+    }
+
+    void note(const std::string& event) {
+        if (events) events(event);
+    }
+
+    // Sends on the socket to `ip`; false when the node is not connected or unknown.
+    bool send(const std::string& ip, const std::vector<std::string>& frames) {
+        std::lock_guard lock(sendMutex);
+        const auto it = pushes.find(ip);
+        if (it == pushes.end()) return false;
+        std::vector<zmq::const_buffer> buffers;
+        for (const auto& frame : frames) buffers.push_back(zmq::buffer(frame));
+        try {
+            return zmq::send_multipart(it->second, buffers, zmq::send_flags::dontwait).has_value();
+        } catch (const zmq::error_t&) {
+            return false;
+        }
+    }
+
+    void run();
+    void beat();
+    void emit(const Membership::Review& review);
+    void receiveAll();
+    void handle(const std::vector<zmq::message_t>& parts);
+    void dispatch(const std::string& sender, const std::string& method, const std::string& args);
+
+    const ZmqLinkConfig config;
+    const EventSink events;
+    Membership membership;
+    zmq::context_t context{1};
+    zmq::socket_t pull{context, zmq::socket_type::pull};
+    std::mutex sendMutex;
+    std::map<std::string, zmq::socket_t> pushes;
+    std::mutex methodMutex;
+    std::map<std::string, Handler> methods;
+    std::vector<std::string> backupMethods;
+    std::atomic<bool> running{false};
+    std::thread thread;
+    ZmqLinkMgr* owner = nullptr;
+};
+
+void ZmqLinkMgr::Impl::run() {
+    auto nextBeat = Clock::now();
+    membership.listenFrom(nextBeat);
+    while (running) {
+        const auto now = Clock::now();
+        if (now >= nextBeat) {
+            beat();
+            nextBeat += config.heartbeat;
+            if (nextBeat < now) nextBeat = now + config.heartbeat;  // after a stall, no burst
+            continue;
+        }
+        zmq::pollitem_t item{pull.handle(), 0, ZMQ_POLLIN, 0};
+        const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(nextBeat - now);
+        try {
+            zmq::poll(&item, 1, std::max(wait, std::chrono::milliseconds(1)));
+        } catch (const zmq::error_t& e) {
+            note(fmt::format("poll failed: {}", e.what()));
+            continue;
+        }
+        if (item.revents & ZMQ_POLLIN) receiveAll();
+    }
+}
+
+void ZmqLinkMgr::Impl::beat() {
+    const std::vector<std::string> heartbeat = {kHeartbeat, config.localIp, std::to_string(config.joinedMs)};
+    for (const auto& ip : config.ips)
+        if (ip != config.localIp) send(ip, heartbeat);
+    const auto review = membership.review(Clock::now());
+    for (const auto& event : review.events) note(event);
+    emit(review);
+}
+
+// As a link manager announces changes: the local role (status, then type), the node
+// list, then what only a master hears.
+void ZmqLinkMgr::Impl::emit(const Membership::Review& review) {
+    if (review.localChanged) {
+        owner->sigLinkedStatusChanged(review.local);
+        owner->sigLocalTypeChanged(static_cast<tarsel::link::ServerType>(review.local.type));
+    }
+    if (review.nodesChanged) owner->sigClusterNodeChanged(review.nodes);
+    for (const auto& ip : review.backupsAdded) owner->sigMasterBackupAdded(ip);
+    if (!review.replacedMaster.empty()) owner->sigMasterUpdate(review.replacedMaster, review.local.ip);
+}
+
+void ZmqLinkMgr::Impl::receiveAll() {
+    for (;;) {
+        std::vector<zmq::message_t> parts;
+        try {
+            if (!zmq::recv_multipart(pull, std::back_inserter(parts), zmq::recv_flags::dontwait)) return;
+        } catch (const zmq::error_t& e) {
+            note(fmt::format("bad input ignored: cannot receive ({})", e.what()));
+            return;
+        }
+        handle(parts);
+    }
+}
+
+void ZmqLinkMgr::Impl::handle(const std::vector<zmq::message_t>& parts) {
+    std::vector<std::string> frames;
+    for (const auto& part : parts) frames.push_back(part.to_string());
+    const auto reject = [&](const std::string& why) {
+        note(fmt::format("bad input ignored: {} ({} frames, first \"{}\")", why, frames.size(),
+                         frames.empty() ? std::string() : printable(frames[0])));
+    };
+    if (frames.size() < 2 || (frames[0] != kHeartbeat && frames[0] != kRequest)) return reject("unknown message");
+    const std::string& sender = frames[1];
+    if (frames[0] == kHeartbeat) {
+        const auto joined = frames.size() == 3 ? parseMs(frames[2]) : std::nullopt;
+        if (!joined) return reject("malformed heartbeat");
+        if (!membership.heard(sender, *joined, Clock::now())) return reject("heartbeat from no node of the cluster");
+        return;
+    }
+    if (frames.size() != 4) return reject("malformed request");
+    if (frames[2].size() > kMaxMethod || frames[3].size() > kMaxArgs) return reject("oversized request");
+    dispatch(sender, frames[2], frames[3]);
+}
+
+// Calls the handler registered for the method, on this thread; a handler that throws
+// has its request dropped.
+void ZmqLinkMgr::Impl::dispatch(const std::string& sender, const std::string& method, const std::string& args) {
+    Handler handler;
+    {
+        std::lock_guard lock(methodMutex);
+        const auto it = methods.find(method);
+        if (it != methods.end()) handler = it->second;
+    }
+    if (!handler)
+        return note(fmt::format("bad input ignored: no handler for method \"{}\" from {}", printable(method), sender));
+    note(fmt::format("request {} from {}", method, sender));
+    try {
+        handler(args, sender);
+    } catch (const std::exception& e) {
+        note(fmt::format("request {} from {} rejected: {}", method, sender, e.what()));
+    }
+}
+
+ZmqLinkMgr::ZmqLinkMgr(ZmqLinkConfig config, EventSink events)
+    : _impl(std::make_unique<Impl>(std::move(config), std::move(events))) {
+    _impl->owner = this;
+}
+
+ZmqLinkMgr::~ZmqLinkMgr() { stop(); }
+
+void ZmqLinkMgr::start() {
+    if (_impl->running.exchange(true)) return;
+    _impl->thread = std::thread([this] { _impl->run(); });
+}
+
+void ZmqLinkMgr::stop() {
+    _impl->running = false;
+    if (_impl->thread.joinable()) _impl->thread.join();
+}
+
+std::vector<ServerNodeInfo> ZmqLinkMgr::getClusterNodes() { return _impl->membership.nodes(); }
+
+ServerNodeInfo ZmqLinkMgr::getLocalNodeInfo() { return _impl->membership.local(); }
+
+void ZmqLinkMgr::registerMethod(const std::string& method, const Handler& handler) {
+    std::lock_guard lock(_impl->methodMutex);
+    _impl->methods[method] = handler;
+}
+
+void ZmqLinkMgr::unregisterMethod(const std::string& method) {
+    std::lock_guard lock(_impl->methodMutex);
+    _impl->methods.erase(method);
+}
+
+// Every request goes through the sockets, the local node's own included, so that
+// handlers always run on the manager's thread.
+void ZmqLinkMgr::sendRequest(const LinkRequest& request) {
+    const std::string& local = _impl->config.localIp;
+    for (const auto& ip : requestRecipients(request, getClusterNodes(), local))
+        if (!_impl->send(ip, {kRequest, local, request.method, request.args}))
+            _impl->note(fmt::format("request {} to {} not sent: not connected", request.method, ip));
+}
+
+void ZmqLinkMgr::setBackupMethods(const std::vector<std::string>& methods) {
+    std::lock_guard lock(_impl->methodMutex);
+    _impl->backupMethods = methods;
+}
+
+std::vector<std::string> ZmqLinkMgr::getBackupIps(const std::string& /*localIp*/) {
+    return backupIps(getClusterNodes());
+}
+
+void sendRawFrames(const std::string& ip, int port, const std::vector<std::string>& frames) {
+    zmq::context_t context{1};
+    zmq::socket_t push(context, zmq::socket_type::push);
+    push.set(zmq::sockopt::linger, 1000);  // until the frames are out
+    push.connect(endpoint(ip, port));
+    std::vector<zmq::const_buffer> buffers;
+    for (const auto& frame : frames) buffers.push_back(zmq::buffer(frame));
+    (void)zmq::send_multipart(push, buffers);
+}
+
+}  // namespace qorva::sim
