@@ -7,26 +7,21 @@
 #include <fmt/format.h>
 
 #include "cluster.h"
-<<<<<<< HEAD
 #include "framesyncmodule.h"
-=======
+#include "logging.h"
+#include "options.h"
+#include "scenario.h"
 #ifdef QRC_SANDBOX_NODES
 #include "failover.h"
 #include "node.h"
 #endif
->>>>>>> cluster17
-#include "logging.h"
-#include "options.h"
-#include "scenario.h"
 
 namespace {
 
 int run(const sandbox::Options& options) {
     const std::filesystem::path outDir = std::filesystem::absolute(options.out);
     std::filesystem::create_directories(outDir);
-<<<<<<< HEAD
     sandbox::enterProgramFolder();
-=======
 #ifdef QRC_SANDBOX_NODES
     if (options.nodeIndex >= 0) return sandbox::runNode(options, outDir);
     if (options.processes) return sandbox::runProcessCluster(options, outDir);
@@ -36,7 +31,6 @@ int run(const sandbox::Options& options) {
         return 1;
     }
 #endif
->>>>>>> cluster17
     const sandbox::SandboxLog log(options, outDir);
     if (options.clusterNodes > 0)
         sandbox::runCluster(options.clusterNodes);
