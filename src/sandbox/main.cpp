@@ -17,11 +17,13 @@ void run(const sandbox::Options& options) {
     const std::filesystem::path outDir = std::filesystem::absolute(options.out);
     std::filesystem::create_directories(outDir);
     const sandbox::SandboxLog log(options, outDir);
+    std::string verdict;
     if (options.clusterNodes > 0)
         sandbox::runCluster(options.clusterNodes);
     else
-        sandbox::runCards(options, outDir);
+        verdict = sandbox::runCards(options, outDir);
     sandbox::printLogCounts(log.counts());
+    if (!verdict.empty()) fmt::print("\n{}\n", verdict);
 }
 
 }  // namespace
