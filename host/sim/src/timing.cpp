@@ -74,6 +74,8 @@ int32_t TimingRecorder::cardNumber(const std::string& text) const {
 
 const std::string& TimingRecorder::cardText(uint32_t card) const { return _cards[card]->text; }
 
+std::chrono::nanoseconds TimingRecorder::blankPeriod(uint32_t card) const { return _cards[card]->vblank->period(); }
+
 TimingRecorder::Thread& TimingRecorder::thisThread() {
     if (threadSlot.recorder == _id) return *static_cast<Thread*>(threadSlot.thread);
     std::lock_guard lock(_threadsMutex);

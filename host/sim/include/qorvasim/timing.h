@@ -72,6 +72,7 @@ public:
     uint32_t addCard(const std::string& text, const VBlank& vblank);
     int32_t cardNumber(const std::string& text) const;
     const std::string& cardText(uint32_t card) const;
+    std::chrono::nanoseconds blankPeriod(uint32_t card) const;
     size_t cards() const { return _cards.size(); }
     bool spans() const { return _keepSpans; }
 
