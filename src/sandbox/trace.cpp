@@ -28,7 +28,7 @@ std::string trackName(const TimingRecorder& recorder, const ThreadSpans& thread)
     for (uint32_t card : thread.cards) cards += " " + shortName(recorder.cardText(card));
     if (thread.frameSync) return "frame sync thread," + cards;
     if (!thread.cards.empty()) return "render thread," + cards;
-    return fmt::format("host thread {}", thread.thread);
+    return fmt::format("other host calls, thread {}", thread.thread);
 }
 
 nlohmann::json trackEvent(const TimingRecorder& recorder, const ThreadSpans& thread) {
