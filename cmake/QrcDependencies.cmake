@@ -18,6 +18,8 @@ else()
     find_path(QRC_STB_INCLUDE_DIR stb/stb_image_write.h REQUIRED)
     add_library(qrc_stb INTERFACE)
     target_include_directories(qrc_stb SYSTEM INTERFACE ${QRC_STB_INCLUDE_DIR})
+    # nlohmann-json (header-only) writes the sandbox's trace; without it there is no --trace.
+    find_package(nlohmann_json 3 QUIET)
   endif()
   if(QRC_BUILD_BENCH)
     find_package(benchmark REQUIRED)
