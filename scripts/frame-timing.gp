@@ -50,7 +50,7 @@ do for [i=0:cards-1] {
     unset key
     set size 1 - split, height
     set origin split, bottom
-    set lmargin 8
+    set lmargin 11
     set logscale xy
     set xrange [0.05:200]
     set yrange [0.8:*]
