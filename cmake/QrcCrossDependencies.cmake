@@ -28,6 +28,11 @@ qrc_header_only_package(qrc_msgpack MSGPACK_NO_BOOST)
 qrc_header_only_package(qrc_stb)
 if(QRC_BUILD_SANDBOX)
   qrc_header_only_package(CLI11::CLI11)
+  # The sandbox's trace writer, when the JSON headers are there (optional).
+  if(EXISTS /usr/include/nlohmann/json.hpp)
+    file(CREATE_LINK /usr/include/nlohmann ${QRC_CROSS_INCLUDE_DIR}/nlohmann SYMBOLIC)
+    qrc_header_only_package(nlohmann_json::nlohmann_json)
+  endif()
 endif()
 
 if(QRC_BUILD_TESTS)

@@ -19,6 +19,8 @@ else()
   target_include_directories(qrc_stb SYSTEM INTERFACE ${QRC_STB_INCLUDE_DIR})
   if(QRC_BUILD_SANDBOX)
     find_package(CLI11 REQUIRED)
+    # nlohmann-json (header-only) writes the sandbox's trace; without it there is no --trace.
+    find_package(nlohmann_json 3 QUIET)
   endif()
   if(QRC_BUILD_BENCH)
     find_package(benchmark REQUIRED)

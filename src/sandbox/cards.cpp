@@ -67,6 +67,10 @@ std::vector<Card> addCards(qorva::sim::SimHost& host, int cards, int players) {
         for (int p = 0; p < players; ++p) card.layers.push_back(addPlayer(host, card, i, p));
         added.push_back(std::move(card));
     }
+    // The cards the frame sync library drives are genlocked: their blanks share the
+    // first one's phase.
+    for (size_t i = kCardModels.size(); i < added.size(); i += kCardModels.size())
+        added[i].facade->vblank().lockPhaseTo(added[0].facade->vblank());
     Card& last = added.back();
     last.layers.push_back(addStillLayer(host, last, added.size() - 1, static_cast<uint32_t>(players + 1)));
     return added;

@@ -32,11 +32,13 @@ int run(const sandbox::Options& options) {
     }
 #endif
     const sandbox::SandboxLog log(options, outDir);
+    std::string verdict;
     if (options.clusterNodes > 0)
         sandbox::runCluster(options.clusterNodes);
     else
-        sandbox::runCards(options, outDir);
+        verdict = sandbox::runCards(options, outDir);
     sandbox::printLogCounts(log.counts());
+    if (!verdict.empty()) fmt::print("\n{}\n", verdict);
     return 0;
 }
 

@@ -8,12 +8,14 @@
 #include "contactsheet.h"
 #include "editing.h"
 #include "framesyncmodule.h"
+#include "frametiming.h"
 #include "inputs.h"
 #include "qorvarenderctrl/renderctrlmgr.h"
 #include "report.h"
 #include "status.h"
 #include "taps.h"
 #include "thumbnail.h"
+#include "timingrun.h"
 
 namespace sandbox {
 
@@ -61,10 +63,17 @@ private:
 
 }  // namespace
 
-void runCards(const Options& options, const std::filesystem::path& outDir) {
+namespace {
+// Spans kept for a trace: about 17 minutes of the default run (2000 a second).
+constexpr size_t kMaxTraceSpans = 2'000'000;
+}  // namespace
+
+std::string runCards(const Options& options, const std::filesystem::path& outDir) {
     ContactSheet sheet(outDir / "contact-sheet.png");
+    qorva::sim::TimingRecorder recorder(options.trace, kMaxTraceSpans);
     qorva::sim::SimHost host;
     const std::vector<Card> cards = addCards(host, options.cards, options.players);
+    attachRecorder(host, cards, &recorder);
     TapRecorder taps;
     std::vector<Layer> hostLayers;
     EditingReport editing;
@@ -73,6 +82,7 @@ void runCards(const Options& options, const std::filesystem::path& outDir) {
 
     fmt::print("{} cards, {} players each, for {} s\n", cards.size(), options.players, options.seconds);
     const auto start = std::chrono::steady_clock::now();
+    FrameTiming timing(recorder, outDir / "frame-timing.csv", start, options.seconds);
     {
         WiredManager wiring(host, taps);
         if (!host.mediaMgr.frameSync()) {
@@ -82,19 +92,26 @@ void runCards(const Options& options, const std::filesystem::path& outDir) {
         InputSources inputs(host, taps);
         hostLayers.push_back(showOrgThumbnail(wiring.mgr()));
         editing = runEditing(host);
-        StatusLine(cards, taps).runFor(start, options.seconds);
+        const StatusSchedule schedule{options.seconds <= kLongRunSeconds, options.reportEvery};
+        StatusLine(cards, taps, recorder, timing).runFor(start, options.seconds, schedule);
         wiring.unwire();
         inputsReport = inputs.stop();
     }
+    attachRecorder(host, cards, nullptr);
+    timing.finish();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     Report report = collectReport(host, cards, hostLayers, taps, seconds);
+    for (size_t i = 0; i < report.cards.size(); ++i)
+        report.cards[i].missedVBlanks = recorder.missed(static_cast<uint32_t>(i));
     report.inputs = inputsReport;
     report.editing = editing;
     report.frameSyncMissing = frameSyncMissing;
     printReport(report);
+    writeTimingOutputs(recorder, report, options, timing.csv(), timing.csvWritten(), start);
 
     sheet.write(contactSheetTiles(report));
     fmt::print("\ncontact sheet: {}\n", sheet.path().string());
+    return timing.verdict();
 }
 
 }  // namespace sandbox

@@ -209,6 +209,9 @@ void SimLayoutMgr::toggleMediaFade(const STMediaFadeInfo& fade) {
 }
 
 void SimLayoutMgr::updateLayerFrame(const LayerFrameInfo& info) {
+    TimingRecorder* const timing = _timing;
+    const SpanScope span(timing, SpanKind::UpdateLayerFrame);
+    if (timing && info.syncValue != 0) timing->sawFrameSyncValue();
     {
         std::lock_guard lock(_mutex);
         ++_framesPerLayer[info.layerId];
@@ -260,6 +263,9 @@ void SimLayoutMgr::loadPreviewLayout() { _calls.record("loadPreviewLayout()"); }
 
 void SimLayoutMgr::getOutputLayerSizes(std::list<OutputLayerSize>& out, const std::string& cardName, bool* changed,
                                        bool* minSizeExempt) {
+    TimingRecorder* const timing = _timing;
+    if (timing) timing->passBegins(timing->cardNumber(cardName));
+    const SpanScope span(timing, SpanKind::LayerSizes);
     std::lock_guard lock(_mutex);
     ++_sizeQueries[cardName];
     auto it = _sizes.find(cardName);

@@ -62,6 +62,7 @@ SimMediaMgr::SimMediaMgr() : _codecCtx(&codecContextToken) {}
 
 void SimMediaMgr::getInputSources(std::vector<tarsel::InputSourceItem>& out, const std::string& cardName,
                                   bool /*flag*/) {
+    const SpanScope span(_timing, SpanKind::PlayersFetched);
     std::lock_guard lock(_mutex);
     const auto it = _items.find(cardName);
     if (it != _items.end()) out = it->second;

@@ -43,6 +43,7 @@ void SimRenderFacade::render() {
         std::lock_guard lock(_mutex);
         hook = _renderHook;
     }
+    const SpanScope span(_timing, SpanKind::Render, _timingCard);
     if (hook) hook();
     ++_renders;
     record("render()");
@@ -59,6 +60,7 @@ void SimRenderFacade::scaleInto(const LayerFrameInfo& info, zq::mediacore::IFram
 
 void SimRenderFacade::scaleLayerFrame(LayerFrameInfo& info, zq::mediacore::IFrame* target, uint32_t width,
                                       uint32_t height, const std::string& scaleKey, bool flag) {
+    const SpanScope span(_timing, SpanKind::Scale, _timingCard);
     ++_scales;
     scaleInto(info, target, static_cast<int32_t>(width), static_cast<int32_t>(height));
     record(fmt::format("scaleLayerFrame({},{},{},{},{})", info.layerId, width, height, scaleKey, flag));
@@ -69,18 +71,25 @@ void SimRenderFacade::catchLayerFrame(LayerFrameInfo& info) {
 }
 
 void SimRenderFacade::endFrame() {
-    ++_endFrames;
-    record("endFrame()");
+    TimingRecorder* const timing = _timing;
+    {
+        const SpanScope span(timing, SpanKind::EndFrame, _timingCard);
+        ++_endFrames;
+        record("endFrame()");
+    }
+    if (timing) timing->passEnds(_timingCard);
 }
 
 void SimRenderFacade::scaleInputFrame(LayerFrameInfo& info, zq::mediacore::IFrame* target, int32_t width,
                                       int32_t height, const std::string& scaleKey) {
+    const SpanScope span(_timing, SpanKind::InputScale);
     ++_scales;
     scaleInto(info, target, width, height);
     record(fmt::format("scaleInputFrame({},{},{},{})", info.layerId, width, height, scaleKey));
 }
 
 void SimRenderFacade::endInputPass() {
+    if (TimingRecorder* const timing = _timing) timing->inputPassEnds();
     {
         std::lock_guard lock(_inputPassMutex);
         ++_endInputPasses;
@@ -94,9 +103,13 @@ bool SimRenderFacade::awaitInputPasses(uint64_t count, std::chrono::milliseconds
     return _inputPassEnded.wait_for(lock, timeout, [&] { return _endInputPasses >= count; });
 }
 
-void SimRenderFacade::beginInputPass() { record("beginInputPass()"); }
+void SimRenderFacade::beginInputPass() {
+    if (TimingRecorder* const timing = _timing) timing->inputPassBegins();
+    record("beginInputPass()");
+}
 
 void SimRenderFacade::waitForVBlank() {
+    const SpanScope span(_timing, SpanKind::VBlankWait, _timingCard);
     record("waitForVBlank()");
     _vblank.wait();
 }
@@ -117,9 +130,15 @@ void SimRenderFacade::getCardRenderFacade(std::weak_ptr<IRenderFacade>& out, con
 }
 
 void SimRenderFacade::getOutputTextures(const std::string& cardName, std::map<uint64_t, uint64_t>& out) {
+    const SpanScope span(_timing, SpanKind::OutputTextures, _timingCard);
     std::lock_guard lock(_mutex);
     out = _textures;
     record(fmt::format("getOutputTextures({})", cardName));
+}
+
+void SimRenderFacade::setTimingRecorder(TimingRecorder* recorder, int32_t card) {
+    _timingCard = card;
+    _timing = recorder;
 }
 
 void SimRenderFacade::setOutputTextures(std::map<uint64_t, uint64_t> textures) {

@@ -14,6 +14,20 @@ void VBlank::wait() {
         waitRealTime(lock);
 }
 
+void VBlank::lockPhaseTo(const VBlank& reference) {
+    const auto origin = reference.origin();
+    std::lock_guard lock(_mutex);
+    _origin = origin;
+    _lastBlank = -1;
+}
+
+std::chrono::steady_clock::time_point VBlank::origin() const {
+    std::lock_guard lock(_mutex);
+    return _origin;
+}
+
+int64_t VBlank::blankIndex(std::chrono::steady_clock::time_point time) const { return (time - origin()) / _period; }
+
 void VBlank::waitRealTime(std::unique_lock<std::mutex>& lock) {
     const auto sinceOrigin = std::chrono::steady_clock::now() - _origin;
     const int64_t next = sinceOrigin / _period + 1;

@@ -88,7 +88,11 @@ void StandInFrameSync::addRenderCtx(IFrameSyncRenderCtx* ctx, int cardIndex, con
     log(kInfo, "render context %d (%s) added", cardIndex, name.c_str());
 }
 
-void StandInFrameSync::setMasterCard(int cardIndex) { log(kInfo, "master card %d", cardIndex); }
+void StandInFrameSync::setMasterCard(int cardIndex) {
+    log(kInfo, "master card %d", cardIndex);
+    std::lock_guard lock(_mutex);
+    _masterCard = cardIndex;
+}
 
 bool StandInFrameSync::linkTarget(const char* ip, int port) {
     const std::string target = ip ? ip : "";
@@ -160,22 +164,28 @@ void StandInFrameSync::receive() {
     }
 }
 
-std::vector<StandInFrameSync::Card> StandInFrameSync::cardsToDrive() {
+// The master is the card the library named, or the first one until it names one.
+StandInFrameSync::Cycle StandInFrameSync::cardsToDrive() {
     std::unique_lock lock(_mutex);
     _changed.wait(lock, [&] { return !_running || !_cards.empty(); });
-    return _running ? _cards : std::vector<Card>{};
+    if (!_running) return {};
+    Cycle cycle{_cards, 0};
+    for (size_t i = 0; i < _cards.size(); ++i)
+        if (_cards[i].index == _masterCard) cycle.master = i;
+    return cycle;
 }
 
-// Each cycle draws every card, then waits for every card's vertical blank. A cycle
-// takes at least a millisecond, so that cards that cannot wait do not spin.
+// Each cycle draws every card, then waits for the master card's vertical blank: the
+// cards share its phase, so one wait paces them all. A cycle takes at least a
+// millisecond, so that cards that cannot wait do not spin.
 void StandInFrameSync::run() {
-    uint32_t cycle = 0;
-    for (auto cards = cardsToDrive(); !cards.empty(); cards = cardsToDrive()) {
+    uint32_t number = 0;
+    for (auto cycle = cardsToDrive(); !cycle.cards.empty(); cycle = cardsToDrive()) {
         const auto start = std::chrono::steady_clock::now();
-        ++cycle;
-        for (const auto& card : cards) card.context->renderScene(static_cast<int>(cycle));
-        for (const auto& card : cards) card.context->waitForVBlank();
-        sendBeacons(cycle);
+        ++number;
+        for (const auto& card : cycle.cards) card.context->renderScene(static_cast<int>(number));
+        cycle.cards[cycle.master].context->waitForVBlank();
+        sendBeacons(number);
         std::this_thread::sleep_until(start + std::chrono::milliseconds(1));
     }
 }

@@ -1,10 +1,11 @@
 #pragma once
 // A stand-in for the frame sync library: the least that the render control library
-// asks of it. One thread drives every registered render context in step (one scene
-// and one vertical-blank wait per card and cycle); link targets and the master-time
-// flag are recorded; the port is a real UDP socket on a loopback address. Each cycle
-// sends a small beacon to every link target, and every beacon received is counted
-// per sender, so that "linked" can be seen on the wire.
+// asks of it. One thread drives every registered render context in step: its cards
+// are genlocked, so a cycle draws one scene per card and waits for one vertical
+// blank, the master card's. Link targets and the master-time flag are recorded; the
+// port is a real UDP socket on a loopback address. Each cycle sends a small beacon to
+// every link target, and every beacon received is counted per sender, so that
+// "linked" can be seen on the wire.
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -59,11 +60,16 @@ private:
         int64_t lastMs = 0;
     };
 
+    struct Cycle {
+        std::vector<Card> cards;
+        size_t master = 0;  // the card whose blank the cycle waits for
+    };
+
     ~StandInFrameSync();
     void run();
     void sendBeacons(uint32_t cycle);
     void receive();
-    std::vector<Card> cardsToDrive();
+    Cycle cardsToDrive();
     template <class... Args>
     void log(int level, const char* format, Args... args);
 
@@ -74,6 +80,7 @@ private:
     std::condition_variable _changed;
     std::vector<Card> _cards;
     std::set<std::pair<std::string, int>> _targets;
+    int _masterCard = -1;
     bool _keepMasterTime = false;
     bool _running = false;
     std::map<std::string, Received> _received;

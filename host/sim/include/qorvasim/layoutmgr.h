@@ -12,6 +12,7 @@
 
 #include "qorvahost/imediaoutputlayoutmgr.h"
 #include "qorvasim/calllog.h"
+#include "qorvasim/timing.h"
 
 namespace qorva::sim {
 
@@ -100,6 +101,9 @@ public:
     void setLayerSizes(const std::string& cardName, std::list<OutputLayerSize> sizes, bool minSizeExempt = true);
     void setRenderView(std::shared_ptr<SimRenderView> view);
     std::shared_ptr<SimRenderView> renderView() const;
+    // Reports the pass calls to `recorder` (borrowed; null stops it): a card's layer
+    // size query is the first host call of its pass.
+    void setTimingRecorder(TimingRecorder* recorder) { _timing = recorder; }
     // Record updateLayerFrame in calls() too (off by default: the draw path is hot).
     void setRecordFrames(bool on) { _recordFrames = on; }
     // getOutputLayerSizes calls for a card: a render pass with its services makes one.
@@ -122,6 +126,7 @@ private:
     mutable std::mutex _mutex;
     CallLog _calls;
     std::atomic<bool> _recordFrames{false};
+    std::atomic<TimingRecorder*> _timing{nullptr};
     std::map<uint64_t, std::shared_ptr<qorva::mediaoutput::IOutputLayout>> _layouts;
     std::map<std::string, CardSizes> _sizes;
     std::map<std::string, uint64_t> _sizeQueries;

@@ -10,6 +10,7 @@
 
 #include "qorvahost/imediamgr.h"
 #include "qorvasim/calllog.h"
+#include "qorvasim/timing.h"
 
 namespace qorva::sim {
 
@@ -94,9 +95,12 @@ public:
     void setCodecCtx(void* ctx) { _codecCtx = ctx; }
     IFrameSync* frameSync() const { return _frameSync; }
     CallLog& calls() { return _calls; }
+    // Reports the player queries to `recorder` (borrowed; null stops it).
+    void setTimingRecorder(TimingRecorder* recorder) { _timing = recorder; }
 
 private:
     mutable std::mutex _mutex;
+    std::atomic<TimingRecorder*> _timing{nullptr};
     std::map<std::string, std::vector<tarsel::InputSourceItem>> _items;
     std::atomic<void*> _codecCtx;
     std::atomic<IFrameSync*> _frameSync{nullptr};

@@ -13,6 +13,7 @@
 
 #include "qorvahost/irenderfacade.h"
 #include "qorvasim/calllog.h"
+#include "qorvasim/timing.h"
 #include "qorvasim/vblank.h"
 
 namespace qorva::sim {
@@ -52,6 +53,9 @@ public:
     // Record every call in calls() (off by default: the draw path is hot).
     void setRecording(bool on) { _recording = on; }
     void setOutputTextures(std::map<uint64_t, uint64_t> textures);
+    // Reports the calls to `recorder` (borrowed; null stops it), as the recorder's `card`
+    // (-1 for the root facade, whose calls are the input source passes).
+    void setTimingRecorder(TimingRecorder* recorder, int32_t card = -1);
 
     // A hook run inside render(), for tests that need to act during a pass.
     void setRenderHook(std::function<void()> hook);
@@ -72,6 +76,8 @@ private:
     VBlank _vblank;
     CallLog _calls;
     std::atomic<bool> _recording{false};
+    std::atomic<TimingRecorder*> _timing{nullptr};
+    std::atomic<int32_t> _timingCard{-1};
     std::atomic<uint64_t> _renders{0};
     std::atomic<uint64_t> _endFrames{0};
     std::atomic<uint64_t> _scales{0};

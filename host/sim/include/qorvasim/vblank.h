@@ -16,6 +16,13 @@ public:
     // Blocks until the next blank (or, once opened, returns at once).
     void wait();
 
+    // Ticks in phase with `reference` (of the same rate) from now on (genlock: cards driven together
+    // share one blank phase). Call it before anyone waits.
+    void lockPhaseTo(const VBlank& reference);
+    // The number of the real-time blank last passed at `time` (0 at the origin).
+    int64_t blankIndex(std::chrono::steady_clock::time_point time) const;
+    std::chrono::nanoseconds period() const { return _period; }
+
     void setManual(bool manual);
     // Manual mode: lets `count` waits return.
     void step(unsigned count = 1);
@@ -29,11 +36,12 @@ public:
     uint64_t missed() const;
 
 private:
+    std::chrono::steady_clock::time_point origin() const;
     void waitRealTime(std::unique_lock<std::mutex>& lock);
     void waitManual(std::unique_lock<std::mutex>& lock);
 
     const std::chrono::nanoseconds _period;
-    const std::chrono::steady_clock::time_point _origin;
+    std::chrono::steady_clock::time_point _origin;
     mutable std::mutex _mutex;
     std::condition_variable _changed;
     bool _manual = false;
