@@ -9,6 +9,7 @@
 #include <fmt/format.h>
 #include <spdlog/sinks/base_sink.h>
 
+#include "hostwiring.h"
 #include "logging.h"
 #include "nodereport.h"
 #include "qorvahost/jtspdlog.h"
@@ -64,15 +65,7 @@ public:
     NodeHost(qorva::sim::ZmqLinkConfig config, LauncherOutput& out)
         : _linkMgr(std::move(config), [&out](const std::string& event) { out.event(event); }) {
         _host.addCard("#0(NVIDIA RTX A4000)");
-        _mgr->setMediaDispatchMgr(_host.dispatchMgr);
-        _mgr->setMediaMgr(&_host.mediaMgr);
-        _mgr->setZQRuntime(&_host.runtime);
-        _mgr->createFrameSync();
-        _mgr->setOutPutLayoutMgr(_host.layoutMgr);
-        _mgr->setRenderFacade(_host.facade);
-        _mgr->setOutPutMgr(&_host.outputMgr);
-        _mgr->setPhysicsOutputMgr(_host.physicsOutputMgr);
-        _mgr->setSenderMgr(&_host.senderMgr);
+        wireAsHost(*_mgr, _host);
         _link.setMediaMgr(&_host.mediaMgr);
         _link.setZQRuntime(&_host.runtime);
         _link.setRenderCtrl(_mgr);
@@ -100,11 +93,7 @@ public:
         _stopped = true;
         _link.unsetLinkMgr();
         _linkMgr.stop();
-        _mgr->release();
-        _mgr->unsetOutPutLayoutMgr();
-        _mgr->unsetMediaDispatchMgr();
-        _mgr->unsetMediaMgr();
-        _mgr->unsetZQRuntime();
+        unwireAsHost(*_mgr);
     }
 
 private:

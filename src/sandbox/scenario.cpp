@@ -9,6 +9,7 @@
 #include "editing.h"
 #include "framesyncmodule.h"
 #include "frametiming.h"
+#include "hostwiring.h"
 #include "inputs.h"
 #include "qorvarenderctrl/renderctrlmgr.h"
 #include "report.h"
@@ -27,16 +28,7 @@ using qorva::mediadispatch::RenderCtrlMgr;
 class WiredManager {
 public:
     WiredManager(qorva::sim::SimHost& host, TapRecorder& taps) : _mgr(std::make_shared<RenderCtrlMgr>()) {
-        _mgr->setMediaDispatchMgr(host.dispatchMgr);
-        _mgr->setMediaMgr(&host.mediaMgr);
-        _mgr->setZQRuntime(&host.runtime);
-        _mgr->createFrameSync();
-        // Before the facade, so that each controller has it from its creation on.
-        _mgr->setOutPutLayoutMgr(host.layoutMgr);
-        _mgr->setRenderFacade(host.facade);
-        _mgr->setOutPutMgr(&host.outputMgr);
-        _mgr->setPhysicsOutputMgr(host.physicsOutputMgr);
-        _mgr->setSenderMgr(&host.senderMgr);
+        wireAsHost(*_mgr, host);
         _mgr->setFrameDataCallBack(taps.callback());
     }
     ~WiredManager() { unwire(); }
@@ -45,15 +37,10 @@ public:
 
     RenderCtrlMgr& mgr() { return *_mgr; }
 
-    // Stops the render threads and the frame sync object, then takes the services back.
     void unwire() {
         if (!_wired) return;
         _wired = false;
-        _mgr->release();
-        _mgr->unsetOutPutLayoutMgr();
-        _mgr->unsetMediaDispatchMgr();
-        _mgr->unsetMediaMgr();
-        _mgr->unsetZQRuntime();
+        unwireAsHost(*_mgr);
     }
 
 private:
