@@ -69,10 +69,13 @@ std::shared_ptr<STAVFrame> scalePicture(const STAVFrame& source, int32_t width, 
     const bool empty = source.width <= 0 || source.height <= 0 || out->pixels.empty() ||
                        source.pixels.size() < static_cast<size_t>(source.width) * source.height;
     if (empty) return out;
-    // Each of the four bytes of a pixel is a channel of its own, whatever it holds.
-    stbir_resize_uint8(reinterpret_cast<const unsigned char*>(source.pixels.data()), source.width, source.height,
-                       source.width * 4, reinterpret_cast<unsigned char*>(out->pixels.data()), out->width, out->height,
-                       out->width * 4, 4);
+    // Each of the four bytes of a pixel is a channel of its own, whatever it holds. The
+    // box filter: stb's default filters cost a pass several milliseconds here, and the
+    // frame sync thread scales for all of its cards within one blank.
+    stbir_resize_uint8_generic(reinterpret_cast<const unsigned char*>(source.pixels.data()), source.width,
+                               source.height, source.width * 4, reinterpret_cast<unsigned char*>(out->pixels.data()),
+                               out->width, out->height, out->width * 4, 4, STBIR_ALPHA_CHANNEL_NONE, 0,
+                               STBIR_EDGE_CLAMP, STBIR_FILTER_BOX, STBIR_COLORSPACE_LINEAR, nullptr);
     return out;
 }
 
