@@ -228,7 +228,8 @@ TEST_F(FrameSync, TheFlagReachesOnlyTheFrameSyncController) {
     mgr->setRenderFacade(host.facade);
     log.clear();
     mgr->setFrameSyncFlag(true);
-    EXPECT_EQ(log.size(), 0u);
+    // Only this line: the frame sync thread's passes may log their own meanwhile.
+    EXPECT_EQ(log.count(Warn, "_frameSyncRenderCtrl is null"), 0u);
 }
 
 TEST_F(FrameSync, ARenderContextWhoseControllerIsGoneOnlyWarns) {
