@@ -362,7 +362,8 @@ class connection {
 public:
     connection() noexcept = default;
 
-    // Whether the slot still exists (connected, or disconnected while an emission still holds it).
+    // Whether the slot still exists: listed in its signal (a dead tracked slot too, until an emission drops it), or
+    // held by an emission in progress.
     bool valid() const noexcept { return !slot_.expired(); }
 
     bool connected() const noexcept {
