@@ -1,4 +1,5 @@
 #include "qorvasim/cluster.h"
+#include "qorvasim/pausepoints.h"
 
 #include "qorvasim/clusterrules.h"
 
@@ -9,11 +10,18 @@ namespace qorva::sim {
 
 SimLinkMgr::SimLinkMgr(SimCluster& cluster, std::string ip) : _cluster(cluster), _ip(std::move(ip)) {}
 
-std::vector<ServerNodeInfo> SimLinkMgr::getClusterNodes() { return _cluster.nodes(); }
+std::vector<ServerNodeInfo> SimLinkMgr::getClusterNodes() {
+    pausePoint("getClusterNodes", _ip);
+    return _cluster.nodes();
+}
 
-ServerNodeInfo SimLinkMgr::getLocalNodeInfo() { return _cluster.info(_ip); }
+ServerNodeInfo SimLinkMgr::getLocalNodeInfo() {
+    pausePoint("getLocalNodeInfo", _ip);
+    return _cluster.info(_ip);
+}
 
 void SimLinkMgr::registerMethod(const std::string& method, const Handler& handler) {
+    pausePoint("registerMethod");
     {
         std::lock_guard lock(_mutex);
         _methods[method] = handler;
@@ -22,6 +30,7 @@ void SimLinkMgr::registerMethod(const std::string& method, const Handler& handle
 }
 
 void SimLinkMgr::unregisterMethod(const std::string& method) {
+    pausePoint("unregisterMethod");
     {
         std::lock_guard lock(_mutex);
         _methods.erase(method);
@@ -30,6 +39,7 @@ void SimLinkMgr::unregisterMethod(const std::string& method) {
 }
 
 void SimLinkMgr::sendRequest(const LinkRequest& request) {
+    pausePoint("sendRequest", _ip);
     {
         std::lock_guard lock(_mutex);
         _sent.push_back(request);

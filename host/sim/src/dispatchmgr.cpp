@@ -1,4 +1,5 @@
 #include "qorvasim/dispatchmgr.h"
+#include "qorvasim/pausepoints.h"
 
 #include <algorithm>
 
@@ -17,6 +18,7 @@ void SimTimelineDispatch::isSelectedOutputPatchHasMedia(const std::vector<uint64
 }
 
 std::vector<std::weak_ptr<qorva::mediadispatch::IDispatch>> SimMediaDispatchMgr::getDispatches() {
+    pausePoint("getDispatches");
     std::lock_guard lock(_mutex);
     return {_dispatches.begin(), _dispatches.end()};
 }
@@ -57,6 +59,7 @@ void SimMediaDispatchMgr::setLayoutLocked(uint64_t layoutId, bool locked) {
 }
 
 void SimMediaDispatchMgr::getCheckLayerName(std::string& out, int32_t index, uint64_t layerId, uint32_t layerNumber) {
+    pausePoint("getCheckLayerName");
     std::lock_guard lock(_mutex);
     const auto it = _checkLayerNames.find(layerId);
     out = it == _checkLayerNames.end() ? std::string() : it->second;
@@ -83,6 +86,7 @@ void SimMediaDispatchMgr::setCheckLayerName(uint64_t layerId, std::string name) 
 }
 
 int SimProgramDispatch::getDispatchState(int id) {
+    pausePoint("getDispatchState");
     std::lock_guard lock(_mutex);
     const auto it = _states.find(id);
     return it == _states.end() ? 0 : it->second;

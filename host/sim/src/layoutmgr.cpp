@@ -1,4 +1,5 @@
 #include "qorvasim/layoutmgr.h"
+#include "qorvasim/pausepoints.h"
 
 #include <fmt/format.h>
 #include <fmt/ranges.h>
@@ -111,10 +112,12 @@ void SimLayoutMgr::deleteLayout(uint64_t layoutId, DispatchType type) {
 void SimLayoutMgr::setLayoutKeep(bool keep) { _calls.record(fmt::format("setLayoutKeep({})", keep)); }
 
 void SimLayoutMgr::loadLayout(uint64_t layoutId, DispatchType type, EditingMode mode) {
+    pausePoint("loadLayout");
     _calls.record(fmt::format("loadLayout({},{},{})", layoutId, t(type), m(mode)));
 }
 
 void SimLayoutMgr::unLoadLayout(uint64_t layoutId, DispatchType type, EditingMode mode) {
+    pausePoint("unLoadLayout");
     _calls.record(fmt::format("unLoadLayout({},{},{})", layoutId, t(type), m(mode)));
 }
 
@@ -139,6 +142,7 @@ void SimLayoutMgr::changeLayoutLock(uint64_t layoutId, bool lock, EditingMode mo
 }
 
 void SimLayoutMgr::addLayer(const std::vector<uint64_t>& layerIds, uint64_t id, const std::string& name) {
+    pausePoint("addLayer");
     _calls.record(fmt::format("addLayer({},{},{})", ids(layerIds), id, name));
 }
 
@@ -176,6 +180,7 @@ void SimLayoutMgr::removeMedia(uint64_t a, uint64_t b, EditingMode mode) {
 }
 
 void SimLayoutMgr::setMediaVisible(uint64_t mediaId, bool visible, uint32_t flags) {
+    pausePoint("setMediaVisible");
     _calls.record(fmt::format("setMediaVisible({},{},{})", mediaId, visible, flags));
 }
 
@@ -205,10 +210,12 @@ void SimLayoutMgr::setMediaEffectProperty(const std::vector<uint64_t>& layerIds,
 }
 
 void SimLayoutMgr::toggleMediaFade(const STMediaFadeInfo& fade) {
+    pausePoint("toggleMediaFade");
     _calls.record(fmt::format("toggleMediaFade({},{})", fade.mediaId, fade.durationMs));
 }
 
 void SimLayoutMgr::updateLayerFrame(const LayerFrameInfo& info) {
+    pausePoint("updateLayerFrame");
     TimingRecorder* const timing = _timing;
     const SpanScope span(timing, SpanKind::UpdateLayerFrame);
     if (timing && info.syncValue != 0) timing->sawFrameSyncValue();
@@ -247,6 +254,7 @@ void SimLayoutMgr::setLayerLockStateCallback(const std::function<bool(uint64_t)>
 }
 
 std::weak_ptr<qorva::mediaoutput::IRenderView> SimLayoutMgr::getRenderView() {
+    pausePoint("getRenderView");
     std::lock_guard lock(_mutex);
     return _renderView;
 }
@@ -263,6 +271,7 @@ void SimLayoutMgr::loadPreviewLayout() { _calls.record("loadPreviewLayout()"); }
 
 void SimLayoutMgr::getOutputLayerSizes(std::list<OutputLayerSize>& out, const std::string& cardName, bool* changed,
                                        bool* minSizeExempt) {
+    pausePoint("getOutputLayerSizes", cardName);
     TimingRecorder* const timing = _timing;
     if (timing) timing->passBegins(timing->cardNumber(cardName));
     const SpanScope span(timing, SpanKind::LayerSizes);

@@ -1,4 +1,5 @@
 #include "qorvasim/mediamgr.h"
+#include "qorvasim/pausepoints.h"
 
 #include <fmt/format.h>
 
@@ -40,6 +41,7 @@ SimPlayer::SimPlayer(Options options)
       _meta(std::make_shared<SimMeta>(_options.name, _options.url, _options.sourceType)) {}
 
 zq::mediacore::IFrame* SimPlayer::getFrame(double clock) {
+    pausePoint("getFrame");
     _lastClock = clock;
     if (!_live) return nullptr;
     const uint64_t number = ++_framesMade;
@@ -53,6 +55,7 @@ zq::mediacore::IFrame* SimPlayer::getFrame(double clock) {
 }
 
 void SimPlayer::frameConsumed() {
+    pausePoint("frameConsumed");
     ++_framesConsumed;
     std::lock_guard lock(_mutex);
     if (!_outstanding.empty()) _outstanding.pop_front();
@@ -62,6 +65,7 @@ SimMediaMgr::SimMediaMgr() : _codecCtx(&codecContextToken) {}
 
 void SimMediaMgr::getInputSources(std::vector<tarsel::InputSourceItem>& out, const std::string& cardName,
                                   bool /*flag*/) {
+    pausePoint("getInputSources", cardName);
     const SpanScope span(_timing, SpanKind::PlayersFetched);
     std::lock_guard lock(_mutex);
     const auto it = _items.find(cardName);
@@ -73,15 +77,23 @@ void SimMediaMgr::notifyMediaUpdateDisplayCards(const std::multimap<uint64_t, ta
 }
 
 void SimMediaMgr::setFrameSync(IFrameSync* frameSync) {
+    pausePoint("setFrameSync");
     _frameSync = frameSync;
     _calls.record("setFrameSync()");
 }
 
-void SimMediaMgr::mediaMgrDetached() { _calls.record("mediaMgrDetached()"); }
+void SimMediaMgr::mediaMgrDetached() {
+    pausePoint("mediaMgrDetached");
+    _calls.record("mediaMgrDetached()");
+}
 
-void SimMediaMgr::notifyMasterRole(bool master) { _calls.record(fmt::format("notifyMasterRole({})", master)); }
+void SimMediaMgr::notifyMasterRole(bool master) {
+    pausePoint("notifyMasterRole");
+    _calls.record(fmt::format("notifyMasterRole({})", master));
+}
 
 void SimMediaMgr::setMasterFrameTime(const std::string& layerName, double time) {
+    pausePoint("setMasterFrameTime");
     _calls.record(fmt::format("setMasterFrameTime({},{})", layerName, time));
 }
 

@@ -1,4 +1,5 @@
 #include "qorvasim/renderfacade.h"
+#include "qorvasim/pausepoints.h"
 
 #include <fmt/format.h>
 
@@ -38,6 +39,7 @@ void SimRenderFacade::record(std::string call) {
 }
 
 void SimRenderFacade::render() {
+    pausePoint("render", _cardText);
     std::function<void()> hook;
     {
         std::lock_guard lock(_mutex);
@@ -60,6 +62,7 @@ void SimRenderFacade::scaleInto(const LayerFrameInfo& info, zq::mediacore::IFram
 
 void SimRenderFacade::scaleLayerFrame(LayerFrameInfo& info, zq::mediacore::IFrame* target, uint32_t width,
                                       uint32_t height, const std::string& scaleKey, bool flag) {
+    pausePoint("scaleLayerFrame", _cardText);
     const SpanScope span(_timing, SpanKind::Scale, _timingCard);
     ++_scales;
     scaleInto(info, target, static_cast<int32_t>(width), static_cast<int32_t>(height));
@@ -67,10 +70,12 @@ void SimRenderFacade::scaleLayerFrame(LayerFrameInfo& info, zq::mediacore::IFram
 }
 
 void SimRenderFacade::catchLayerFrame(LayerFrameInfo& info) {
+    pausePoint("catchLayerFrame", _cardText);
     record(fmt::format("catchLayerFrame({})", info.layerId));
 }
 
 void SimRenderFacade::endFrame() {
+    pausePoint("endFrame", _cardText);
     TimingRecorder* const timing = _timing;
     {
         const SpanScope span(timing, SpanKind::EndFrame, _timingCard);
@@ -82,6 +87,7 @@ void SimRenderFacade::endFrame() {
 
 void SimRenderFacade::scaleInputFrame(LayerFrameInfo& info, zq::mediacore::IFrame* target, int32_t width,
                                       int32_t height, const std::string& scaleKey) {
+    pausePoint("scaleInputFrame", _cardText);
     const SpanScope span(_timing, SpanKind::InputScale);
     ++_scales;
     scaleInto(info, target, width, height);
@@ -89,6 +95,7 @@ void SimRenderFacade::scaleInputFrame(LayerFrameInfo& info, zq::mediacore::IFram
 }
 
 void SimRenderFacade::endInputPass() {
+    pausePoint("endInputPass", _cardText);
     if (TimingRecorder* const timing = _timing) timing->inputPassEnds();
     {
         std::lock_guard lock(_inputPassMutex);
@@ -104,11 +111,13 @@ bool SimRenderFacade::awaitInputPasses(uint64_t count, std::chrono::milliseconds
 }
 
 void SimRenderFacade::beginInputPass() {
+    pausePoint("beginInputPass", _cardText);
     if (TimingRecorder* const timing = _timing) timing->inputPassBegins();
     record("beginInputPass()");
 }
 
 void SimRenderFacade::waitForVBlank() {
+    pausePoint("waitForVBlank", _cardText);
     const SpanScope span(_timing, SpanKind::VBlankWait, _timingCard);
     record("waitForVBlank()");
     _vblank.wait();
@@ -119,17 +128,20 @@ void SimRenderFacade::setInputMediaActive(uint64_t mediaId, bool active) {
 }
 
 void SimRenderFacade::getDisplayCards(std::vector<DisplayCardInfo>& out) {
+    pausePoint("getDisplayCards");
     std::lock_guard lock(_mutex);
     uint32_t index = 0;
     for (const auto& c : _cards) out.push_back(DisplayCardInfo{c->cardText(), index++});
 }
 
 void SimRenderFacade::getCardRenderFacade(std::weak_ptr<IRenderFacade>& out, const DisplayCardInfo& card) {
+    pausePoint("getCardRenderFacade");
     std::lock_guard lock(_mutex);
     if (card.adapterIndex < _cards.size()) out = _cards[card.adapterIndex];
 }
 
 void SimRenderFacade::getOutputTextures(const std::string& cardName, std::map<uint64_t, uint64_t>& out) {
+    pausePoint("getOutputTextures", cardName);
     const SpanScope span(_timing, SpanKind::OutputTextures, _timingCard);
     std::lock_guard lock(_mutex);
     out = _textures;

@@ -1,4 +1,5 @@
 #include "qorvasim/runtime.h"
+#include "qorvasim/pausepoints.h"
 
 #include <fmt/format.h>
 
@@ -17,6 +18,7 @@ SimRuntime::~SimRuntime() {
 
 void SimRuntime::postTask(const std::function<void()>& task, const char* functionName, const char* sourcePath,
                           int line) {
+    pausePoint("postTask");
     _calls.record(
         fmt::format("postTask({},{},{})", functionName ? functionName : "", sourcePath ? sourcePath : "", line));
     {
@@ -27,6 +29,7 @@ void SimRuntime::postTask(const std::function<void()>& task, const char* functio
 }
 
 int SimRuntime::startTimer(int intervalMs, const std::function<void(int)>& callback, int repeat) {
+    pausePoint("startTimer");
     int id = 0;
     {
         std::lock_guard lock(_mutex);
@@ -39,6 +42,7 @@ int SimRuntime::startTimer(int intervalMs, const std::function<void(int)>& callb
 }
 
 void SimRuntime::stopTimer(int id) {
+    pausePoint("stopTimer");
     {
         std::lock_guard lock(_mutex);
         _timers.erase(id);
@@ -48,6 +52,7 @@ void SimRuntime::stopTimer(int id) {
 
 void SimRuntime::registerEventHandler(const char* event, const char* handlerName,
                                       const std::function<void(void*)>& handler, void* owner, int mode) {
+    pausePoint("registerEventHandler");
     {
         std::lock_guard lock(_mutex);
         _handlers.push_back(Handler{event, handlerName, owner, handler});
@@ -56,6 +61,7 @@ void SimRuntime::registerEventHandler(const char* event, const char* handlerName
 }
 
 void SimRuntime::unregisterEventHandler(const char* event, const char* handlerName, void* owner) {
+    pausePoint("unregisterEventHandler");
     {
         std::lock_guard lock(_mutex);
         std::erase_if(_handlers,
