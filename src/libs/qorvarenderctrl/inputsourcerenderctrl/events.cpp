@@ -1,5 +1,8 @@
 // Media additions and removals announced by the dispatches, forwarded to the render
 // facade; the edit client's connection state from the runtime's events.
+#include <algorithm>
+#include <utility>
+
 #include "common/log.h"
 #include "inputsourcerenderctrl/inputsourcerenderctrl_impl.h"
 
@@ -37,29 +40,59 @@ void InputSourceRenderCtrl::Impl::setMediaDispatchMgr(std::weak_ptr<IMediaDispat
         return;
     }
     mediaDispatchMgr.set(std::move(mgr));
+    {
+        const std::lock_guard lock(dispatchWiringMutex);
+        dispatchesWired = true;
+    }
     visitDispatchMgrConnections(*shared, [this](auto& signal, auto pmf) { signal.connect(pmf, weak_from_this()); });
 }
 
+// The dispatch manager's list is read before the wiring lock is taken (see the
+// manager's unsetMediaDispatchMgr).
 void InputSourceRenderCtrl::Impl::unsetMediaDispatchMgr() {
     const auto shared = mediaDispatchMgr.lock();
     if (!shared) {
         QRC_INFO("mediaDispatchMgr is null.");
         return;
     }
-    for (const auto& dispatch : shared->getDispatches()) onDispatchRemoved(dispatch);
+    std::vector<std::shared_ptr<IDispatch>> dispatches;
+    for (const auto& dispatch : shared->getDispatches())
+        if (auto alive = dispatch.lock()) dispatches.push_back(std::move(alive));
+    {
+        const std::lock_guard lock(dispatchWiringMutex);
+        dispatchesWired = false;
+        for (const auto& wired : std::exchange(wiredDispatches, {})) {
+            auto alive = wired.lock();
+            if (alive && std::find(dispatches.begin(), dispatches.end(), alive) == dispatches.end())
+                dispatches.push_back(std::move(alive));
+        }
+        for (const auto& dispatch : dispatches) unwire(*dispatch);
+    }
     visitDispatchMgrConnections(*shared, [this](auto& signal, auto pmf) { signal.disconnect(pmf, this); });
 }
 
 void InputSourceRenderCtrl::Impl::onDispatchAdded(std::weak_ptr<IDispatch> dispatch) {
     const auto shared = dispatch.lock();
     if (!shared) return;
+    const std::lock_guard lock(dispatchWiringMutex);
+    if (!dispatchesWired) return;  // an emission that began before unsetMediaDispatchMgr
     visitDispatchConnections(*shared, [this](auto& signal, auto pmf) { signal.connect(pmf, weak_from_this()); });
+    wiredDispatches.push_back(shared);
 }
 
 void InputSourceRenderCtrl::Impl::onDispatchRemoved(std::weak_ptr<IDispatch> dispatch) {
     const auto shared = dispatch.lock();
     if (!shared) return;
-    visitDispatchConnections(*shared, [this](auto& signal, auto pmf) { signal.disconnect(pmf, this); });
+    const std::lock_guard lock(dispatchWiringMutex);
+    std::erase_if(wiredDispatches, [&](const std::weak_ptr<IDispatch>& wired) {
+        const auto alive = wired.lock();
+        return !alive || alive == shared;
+    });
+    unwire(*shared);
+}
+
+void InputSourceRenderCtrl::Impl::unwire(IDispatch& dispatch) {
+    visitDispatchConnections(dispatch, [this](auto& signal, auto pmf) { signal.disconnect(pmf, this); });
 }
 
 void InputSourceRenderCtrl::Impl::onMediasAdded(const std::vector<MediaInfo>& medias) {

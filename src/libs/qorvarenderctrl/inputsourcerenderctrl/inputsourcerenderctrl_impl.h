@@ -57,6 +57,7 @@ public:
     void unsetMediaDispatchMgr();
     void onDispatchAdded(std::weak_ptr<IDispatch> dispatch);
     void onDispatchRemoved(std::weak_ptr<IDispatch> dispatch);
+    void unwire(IDispatch& dispatch);
     void onMediasAdded(const std::vector<MediaInfo>& medias);
     void onMediaAboutToBeRemoved(uint64_t a, uint64_t mediaId, tarsel::EditingMode mode);
     void setZQRuntime(tarsel::IZQRuntime* rt);
@@ -66,6 +67,11 @@ public:
 
     InputSourceRenderCtrl* owner;
     renderctrl::Guarded<std::weak_ptr<IMediaDispatchMgr>> mediaDispatchMgr;
+    // As the manager's: unsetMediaDispatchMgr leaves no dispatch wired, also one that
+    // an emission already under way is wiring or would wire.
+    std::mutex dispatchWiringMutex;
+    bool dispatchesWired = false;
+    std::vector<std::weak_ptr<IDispatch>> wiredDispatches;
     std::atomic<tarsel::IMediaMgr*> _mediaMgr{nullptr};
     std::mutex updateMutex;
     std::mutex threadMutex;  // guards renderThread

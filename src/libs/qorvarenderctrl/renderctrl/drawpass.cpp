@@ -1,6 +1,9 @@
 // One draw pass: players → layout manager → facade draw → output textures →
 // release of what the pass consumed → end of frame, with timing statistics and the
 // frame-rate count.
+#include <algorithm>
+#include <vector>
+
 #include "common/log.h"
 #include "common/platform.h"
 #include "renderctrl/renderctrl_impl.h"
@@ -11,27 +14,65 @@ namespace {
 
 int64_t since(uint64_t later, uint64_t earlier) { return static_cast<int64_t>(later - earlier); }
 
-// Draw passes in progress on this thread (a tap may start a pass of another card).
-thread_local int passesOnThisThread = 0;
+// The controllers whose draw pass runs on this thread, innermost last (a tap may
+// start a pass of another card).
+thread_local std::vector<RenderCtrl::Impl*> passesOnThisThread;
 
-// Holds a controller's pass lock for one pass and marks the thread as inside a pass.
+// Holds a controller's pass lock for one pass, marks the pass as running and the
+// thread as inside it. At its end the pass lets go of the services it copied, the
+// tap among them, so that nothing keeps a cleared tap between passes.
 class PassScope {
 public:
-    explicit PassScope(std::mutex& passMutex) : _lock(passMutex) { ++passesOnThisThread; }
-    ~PassScope() { --passesOnThisThread; }
+    explicit PassScope(RenderCtrl::Impl& controller) : _controller(controller), _lock(controller._passMutex) {
+        passesOnThisThread.push_back(&controller);
+        const std::lock_guard state(controller._passStateMutex);
+        controller._passActive = true;
+    }
+    ~PassScope() {
+        passesOnThisThread.pop_back();
+        _controller._pass = {};
+        {
+            const std::lock_guard state(_controller._passStateMutex);
+            _controller._passActive = false;
+        }
+        _controller._passStateChanged.notify_all();
+    }
     PassScope(const PassScope&) = delete;
     PassScope& operator=(const PassScope&) = delete;
 
 private:
+    RenderCtrl::Impl& _controller;
     std::lock_guard<std::mutex> _lock;
 };
 
+void markTeardown(int delta) {
+    for (RenderCtrl::Impl* controller : passesOnThisThread) {
+        {
+            const std::lock_guard state(controller->_passStateMutex);
+            controller->_passTeardowns += delta;
+        }
+        controller->_passStateChanged.notify_all();
+    }
+}
+
 }  // namespace
 
-bool RenderCtrl::Impl::insidePass() { return passesOnThisThread > 0; }
+bool RenderCtrl::Impl::insidePass() { return !passesOnThisThread.empty(); }
+
+bool RenderCtrl::Impl::insideOwnPass() const {
+    return std::find(passesOnThisThread.begin(), passesOnThisThread.end(), this) != passesOnThisThread.end();
+}
+
+void RenderCtrl::Impl::awaitPassOutOfTheWay() {
+    std::unique_lock state(_passStateMutex);
+    _passStateChanged.wait(state, [this] { return !_passActive || _passTeardowns > 0; });
+}
+
+RenderCtrl::TeardownScope::TeardownScope() { markTeardown(1); }
+RenderCtrl::TeardownScope::~TeardownScope() { markTeardown(-1); }
 
 void RenderCtrl::Impl::updateFrameData(uint32_t syncValue) {
-    const PassScope scope(_passMutex);
+    const PassScope scope(*this);
     const uint64_t t0 = getLocalTimeMs();
     getPlayersTime = orgthumbnailTime = renderFrameTime = updateFrameDataTime = mediaDataScaleTime = 0;
     _pass = services();

@@ -126,12 +126,16 @@ void RenderCtrl::Impl::makeTapFrame(LayerFrameInfo& rec, const InputSourceItem& 
     state.tapWidth = width;
     state.tapHeight = height;
     state.tapFps = rec.fps;
-    const FrameDataCallBack& callback = *_pass._frameDataCallBack;
     if (player.tapUnscaled) {
-        callback(info, rec.frame);
+        callTap(info, rec.frame);
     } else if (tap.kframe()) {
-        callback(info, &tap);
+        callTap(info, &tap);
     }
+}
+
+void RenderCtrl::Impl::callTap(const MediaInfo& info, const IFrame* frame) {
+    const std::shared_ptr<const FrameDataCallBack> tap = _pass._frameDataCallBack;
+    if (tap) (*tap)(info, frame);
 }
 
 // Delivers the player's last tap again, scaled from its stored size.
@@ -154,7 +158,7 @@ void RenderCtrl::Impl::renderScaleCatch(LayerFrameInfo& rec, const InputSourceIt
                                               static_cast<uint32_t>(state.tapHeight), player.scaleKey, true);
         const MediaInfo info = tapMediaInfo(rec);
         if (!tap.kframe()) continue;
-        (*_pass._frameDataCallBack)(info, &tap);
+        callTap(info, &tap);
         state.tapFps = rec.fps;
     }
 }
@@ -189,7 +193,7 @@ void RenderCtrl::Impl::echoTapFrame(LayerFrameInfo& rec, const InputSourceItem& 
     mediaDataScaleTime += getLocalTimeMs() - t;
     const MediaInfo info = tapMediaInfo(rec);
     if (!tap.kframe()) return;
-    (*_pass._frameDataCallBack)(info, &tap);
+    callTap(info, &tap);
     state.tapState = 1;
     state.tapTime = static_cast<int64_t>(getLocalTimeMs());
     state.tapWidth = width;

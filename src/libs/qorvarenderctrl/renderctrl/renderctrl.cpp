@@ -22,21 +22,21 @@ void RenderCtrl::Impl::setFrameDataCallBack(const FrameDataCallBack& callback) {
         changeServices([&](Services& s) { s._frameDataCallBack = std::move(tap); });
         return;
     }
-    // An empty tap stops the render thread before the tap goes, and waits for a pass
-    // that still runs with the old tap (one the frame sync thread drives): the host
-    // may free the tap's receiver once this returns. Cleared from inside a pass (a
-    // tap clearing the tap), it cannot wait for that pass, nor for another one that
-    // may be waiting for it: it only lowers the loop flag, and the thread is joined
-    // by the next release.
-    const auto clear = [](Services& s) { s._frameDataCallBack.reset(); };
-    if (insidePass()) {
-        _running = false;
-        changeServices(clear);
+    // An empty tap stops the render thread before the tap goes, and returns once no
+    // pass can call the old tap any more: the host may free its receiver then. The old
+    // tap is taken out first, so that a pass starting now goes without it, and let go
+    // of here, after the pass in progress let go of its copy. A pass in a teardown is
+    // not waited for (it may wait for the caller's pass); the caller's own pass stops
+    // calling the old tap once the tap that clears it returns.
+    const RenderCtrl::TeardownScope teardown;
+    stopThread();
+    std::shared_ptr<const FrameDataCallBack> old;
+    changeServices([&](Services& s) { old = std::move(s._frameDataCallBack); });
+    if (insideOwnPass()) {
+        _pass._frameDataCallBack.reset();
         return;
     }
-    release();
-    changeServices(clear);
-    const std::lock_guard passDone(_passMutex);
+    awaitPassOutOfTheWay();
 }
 
 RenderCtrl::Impl::~Impl() {
@@ -46,7 +46,7 @@ RenderCtrl::Impl::~Impl() {
 RenderCtrl::RenderCtrl() : _impl(std::make_shared<Impl>()) {}
 
 RenderCtrl::~RenderCtrl() {
-    _impl->releaseUnlessOnRenderThread();
+    _impl->stopThread();
     _impl->disconnectFacade();
 }
 
@@ -56,6 +56,8 @@ void RenderCtrl::setRenderFacade(std::weak_ptr<qorva::mediaoutput::IRenderFacade
 }
 void RenderCtrl::start() { _impl->start(); }
 void RenderCtrl::release() { _impl->release(); }
+void RenderCtrl::stopThread() { _impl->stopThread(); }
+bool RenderCtrl::insidePass() { return Impl::insidePass(); }
 bool RenderCtrl::isRunning() const { return _impl->_running; }
 void RenderCtrl::updateFrameData(uint32_t syncValue) { _impl->updateFrameData(syncValue); }
 void RenderCtrl::waitForVBlank() { _impl->waitForVBlank(); }

@@ -23,6 +23,8 @@ public:
     void setRenderFacade(std::weak_ptr<qorva::mediaoutput::IRenderFacade> facade);
     void start();
     void release();
+    // Stops the render thread; called from inside a pass it only lowers the loop flag.
+    void stopThread();
     // The loop flag: true from construction and start() until release().
     bool isRunning() const;
     void updateFrameData(uint32_t syncValue);
@@ -41,12 +43,26 @@ public:
     void unsetZQRuntime();
     void setSenderMgr(qorva::mediaoutput::IVirtualSenderMgr* mgr);
     // An empty tap stops the render thread and returns once no pass of this card can
-    // still call the old tap (called from inside a pass, it cannot wait for passes).
+    // still call the old tap, except a pass in a teardown (the caller's own among them).
     void setFrameDataCallBack(const FrameDataCallBack& callback);
     void setFrameDataSwitch(bool on);
     void setFrameSyncCheckLayerIndex(int32_t index);
     void setFrameSyncFlag(bool flag);
     void setLinkState(bool state);
+
+    // Whether the calling thread is inside a draw pass of any card.
+    static bool insidePass();
+
+    // Marks the passes the calling thread is inside as being in a teardown for its
+    // life (a clear of the tap or a release made from a tap): others do not wait for
+    // them, since such a pass may itself be waiting for theirs.
+    class TeardownScope {
+    public:
+        TeardownScope();
+        ~TeardownScope();
+        TeardownScope(const TeardownScope&) = delete;
+        TeardownScope& operator=(const TeardownScope&) = delete;
+    };
 
     class Impl;
 

@@ -1,6 +1,7 @@
 #pragma once
 // The state of a render controller and the operations of its draw pass.
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <list>
 #include <map>
@@ -64,13 +65,21 @@ public:
     // Thread (renderloop.cpp).
     void start();
     void release();
-    void releaseUnlessOnRenderThread();
     void run();
 
     // The draw pass (drawpass.cpp), under _passMutex.
     void updateFrameData(uint32_t syncValue);
-    // Whether the calling thread is inside a draw pass of any controller.
+    // Whether the calling thread is inside a draw pass of any controller, of this one.
     static bool insidePass();
+    bool insideOwnPass() const;
+    // Waits until no pass of this controller runs, or the one that runs is itself inside
+    // a teardown (a clear of the tap or a release made from a tap), which must not be
+    // waited for: it may be waiting for the caller's pass.
+    void awaitPassOutOfTheWay();
+    // Stops the render thread: joins it, or, called from inside any pass, only lowers the
+    // loop flag (a join there could wait for a pass that waits for this one); the thread
+    // then ends after its pass and is joined by the next release or on destruction.
+    void stopThread();
     // Destroys the shown org thumbnails and releases the consumed frames.
     void giveBack(const std::vector<std::shared_ptr<IMeta>>& thumbnailMetas,
                   const std::vector<std::shared_ptr<IPlayer>>& consumedPlayers);
@@ -117,6 +126,9 @@ public:
     void echoTapFrame(LayerFrameInfo& rec, const InputSourceItem& player, PlayerDrawState& state);
     bool fitTapSize(const LayerFrameInfo& rec, PlayerDrawState& state, uint32_t& width, uint32_t& height) const;
     void advanceSkipCounter(PlayerDrawState& state) const;
+    // Calls the pass's tap, holding a reference of its own for the call: a tap that
+    // clears the tap drops the pass's copy while it runs.
+    void callTap(const MediaInfo& info, const IFrame* frame);
 
     // Outputs, vertical blank and the output-side setters (output.cpp).
     void updateOutputTexture();
@@ -148,8 +160,14 @@ public:
 
     std::mutex _threadMutex;
     std::unique_ptr<std::thread> _thread;
-    // Held for each draw pass, whichever thread drives it: clearing the tap waits on it.
+    // Held for each draw pass, whichever thread drives it.
     std::mutex _passMutex;
+    // Whether a pass runs and how many teardowns its thread is in; clearing the tap
+    // waits on them.
+    std::mutex _passStateMutex;
+    std::condition_variable _passStateChanged;
+    bool _passActive = false;
+    int _passTeardowns = 0;
     std::atomic<bool> _running{true};
     std::atomic<bool> _frameDataSwitch{true};
     std::atomic<int32_t> _frameSyncCheckLayerIndex{-1};

@@ -24,13 +24,14 @@ void RenderCtrl::Impl::release() {
     _thread.reset();
 }
 
-// Destroyed from its own render thread (the host dropped the last reference in a
-// callback of a pass), the controller cannot join: the loop ends after that pass and
-// wait instead, and the thread's own reference keeps the Impl alive until then.
-void RenderCtrl::Impl::releaseUnlessOnRenderThread() {
+// Destroyed or stopped from inside a pass or on its own thread (the host dropped the
+// last reference, or cleared the tap, in a callback), the controller does not join: the loop
+// ends after the pass and wait in progress instead, and the thread's own reference
+// keeps the Impl alive until then.
+void RenderCtrl::Impl::stopThread() {
     {
         std::lock_guard lock(_threadMutex);
-        if (renderctrl::isCallingThread(_thread)) {
+        if (insidePass() || renderctrl::isCallingThread(_thread)) {
             _running = false;
             return;
         }

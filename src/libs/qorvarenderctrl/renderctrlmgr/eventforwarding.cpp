@@ -20,8 +20,26 @@ std::shared_ptr<ITimelineDispatch> firstTimelineDispatch(IMediaDispatchMgr& mgr)
 void RenderCtrlMgr::Impl::onDispatchAdded(std::weak_ptr<IDispatch> dispatch) {
     const auto shared = dispatch.lock();
     if (!shared) return;
+    const std::lock_guard lock(dispatchWiringMutex);
+    if (!dispatchesWired) return;  // an emission that began before unsetMediaDispatchMgr
+    wireDispatch(*shared);
+    wiredDispatches.push_back(shared);
+}
+
+void RenderCtrlMgr::Impl::onDispatchRemoved(std::weak_ptr<IDispatch> dispatch) {
+    const auto shared = dispatch.lock();
+    if (!shared) return;
+    const std::lock_guard lock(dispatchWiringMutex);
+    std::erase_if(wiredDispatches, [&](const std::weak_ptr<IDispatch>& wired) {
+        const auto alive = wired.lock();
+        return !alive || alive == shared;
+    });
+    unwireDispatch(*shared);
+}
+
+void RenderCtrlMgr::Impl::wireDispatch(IDispatch& dispatch) {
     visitDispatchConnections(
-        *shared,
+        dispatch,
         [this](auto& signal, auto pmf, Link link) {
             if (link == Link::tracked) {
                 signal.connect(pmf, shared_from_this());
@@ -30,19 +48,17 @@ void RenderCtrlMgr::Impl::onDispatchAdded(std::weak_ptr<IDispatch> dispatch) {
             }
         },
         [&] {
-            shared->setLayoutPropertyCallback([this] { return layoutPropertyCallback(); });
-            shared->setPatchSelectStatusCallback([this] { return patchSelectStatusCallback(); });
+            dispatch.setLayoutPropertyCallback([this] { return layoutPropertyCallback(); });
+            dispatch.setPatchSelectStatusCallback([this] { return patchSelectStatusCallback(); });
         });
 }
 
-void RenderCtrlMgr::Impl::onDispatchRemoved(std::weak_ptr<IDispatch> dispatch) {
-    const auto shared = dispatch.lock();
-    if (!shared) return;
+void RenderCtrlMgr::Impl::unwireDispatch(IDispatch& dispatch) {
     visitDispatchConnections(
-        *shared, [this](auto& signal, auto pmf, Link) { signal.disconnect(pmf, this); },
+        dispatch, [this](auto& signal, auto pmf, Link) { signal.disconnect(pmf, this); },
         [&] {
-            shared->setLayoutPropertyCallback({});
-            shared->setPatchSelectStatusCallback({});
+            dispatch.setLayoutPropertyCallback({});
+            dispatch.setPatchSelectStatusCallback({});
         });
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <shared_mutex>
 #include <string>
 #include <utility>
@@ -53,13 +54,21 @@ public:
     void setLinkState(bool state);
     void release();
 
-    // Calls `call` on every controller in key order, under the shared lock.
+    // Calls `call` on every controller in key order. The table is copied under the
+    // shared lock and the calls are made without it: a call that waits for a pass
+    // (release, clearing the tap) must not hold the lock that a tap or pass may take
+    // again, which a writer-preferring lock would then refuse while setRenderFacade
+    // waits for it.
     template <class Call>
     void forEachController(Call&& call) {
-        std::shared_lock lock(renderCtrlsMutex);
-        walkControllers(call);
+        std::vector<std::pair<std::string, std::shared_ptr<RenderCtrl>>> controllers;
+        {
+            std::shared_lock lock(renderCtrlsMutex);
+            controllers.assign(renderCtrls.begin(), renderCtrls.end());
+        }
+        for (const auto& [card, controller] : controllers) call(card, *controller);
     }
-    // The same walk without the lock (only setRenderFacade inserts, on the host's thread).
+    // A walk under a lock the caller holds; its calls only store a setting.
     template <class Call>
     void walkControllers(Call&& call) {
         for (const auto& [key, entry] : renderCtrls) {
@@ -100,6 +109,9 @@ public:
     // (eventforwarding.cpp).
     void onDispatchAdded(std::weak_ptr<IDispatch> dispatch);
     void onDispatchRemoved(std::weak_ptr<IDispatch> dispatch);
+    // Connects or disconnects one dispatch's signals and callbacks.
+    void wireDispatch(IDispatch& dispatch);
+    void unwireDispatch(IDispatch& dispatch);
     void onMediaDisplayCardsChanged(uint64_t id, const std::vector<std::string>& cards, const EditingMode& mode);
     void onLayerAdded(uint64_t id, const std::string& name);
     void onTakeCutTriggered(bool a, bool b);
@@ -157,6 +169,13 @@ public:
     // references are replaced under a lock, raw pointers and settings are atomics:
     // handlers and render threads may read them while the host replaces them.
     Guarded<std::weak_ptr<IMediaDispatchMgr>> mediaDispatchMgr;
+    // Held while a dispatch is wired or unwired: unsetMediaDispatchMgr waits for a
+    // dispatch being wired by an emission already under way, and one that comes after
+    // it wires nothing. The dispatches wired so far are kept, so that the unset reaches
+    // one the dispatch manager does not list (yet).
+    std::mutex dispatchWiringMutex;
+    bool dispatchesWired = false;
+    std::vector<std::weak_ptr<IDispatch>> wiredDispatches;
     std::atomic<tarsel::IMediaMgr*> _mediaMgr{nullptr};
     Guarded<std::weak_ptr<IMediaOutputLayoutMgr>> layoutMgr;
     std::atomic<bool> frameDataSwitch{true};

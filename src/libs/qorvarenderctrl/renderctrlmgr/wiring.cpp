@@ -1,6 +1,8 @@
 // The manager's services: what each set and unset operation stores, forwards to the
 // render controllers and connects, and the creation of one controller per card.
+#include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 #include "common/log.h"
 #include "renderctrlmgr/connections.h"
@@ -51,9 +53,17 @@ void RenderCtrlMgr::Impl::setMediaDispatchMgr(std::weak_ptr<IMediaDispatchMgr> m
         QRC_WARN("shareDispatchMgr is null");
         return;
     }
+    {
+        const std::lock_guard lock(dispatchWiringMutex);
+        dispatchesWired = true;
+    }
     visitDispatchMgrConnections(*shared, [this](auto& signal, auto pmf) { signal.connect(pmf, weak_from_this()); });
 }
 
+// Every dispatch ends unwired, also one an emission that began before this call is
+// wiring now (waited for) or would wire later (it finds the manager unwired). The
+// dispatch manager's list is read before the wiring lock is taken, so that a host
+// that emits while holding its own lock cannot deadlock against it.
 void RenderCtrlMgr::Impl::unsetMediaDispatchMgr() {
     forEachController([](const std::string&, RenderCtrl& c) { c.unsetMediaDispatchMgr(); });
     const auto shared = mediaDispatchMgr.lock();
@@ -61,7 +71,19 @@ void RenderCtrlMgr::Impl::unsetMediaDispatchMgr() {
         QRC_INFO("mediaDispatchMgr is null.");
         return;
     }
-    for (const auto& dispatch : shared->getDispatches()) onDispatchRemoved(dispatch);
+    std::vector<std::shared_ptr<IDispatch>> dispatches;
+    for (const auto& dispatch : shared->getDispatches())
+        if (auto alive = dispatch.lock()) dispatches.push_back(std::move(alive));
+    {
+        const std::lock_guard lock(dispatchWiringMutex);
+        dispatchesWired = false;
+        for (const auto& wired : std::exchange(wiredDispatches, {})) {
+            auto alive = wired.lock();
+            if (alive && std::find(dispatches.begin(), dispatches.end(), alive) == dispatches.end())
+                dispatches.push_back(std::move(alive));
+        }
+        for (const auto& dispatch : dispatches) unwireDispatch(*dispatch);
+    }
     visitDispatchMgrConnections(*shared, [this](auto& signal, auto pmf) { signal.disconnect(pmf, this); });
 }
 
@@ -209,12 +231,12 @@ void RenderCtrlMgr::Impl::setLinkState(bool state) {
     linkState = state;
 }
 
+// From a host thread each card's thread is joined in turn; from inside a pass (a tap
+// or a host call a pass made) the threads are only told to stop, since joining there
+// could wait for a pass that waits for the caller's: they end after their pass and are
+// joined by the next release or when the manager goes.
 void RenderCtrlMgr::Impl::release() {
-    {
-        std::shared_lock lock(renderCtrlsMutex);
-        walkControllers([](const std::string&, RenderCtrl& c) { c.release(); });
-    }
-    // Outside the table's lock: setRenderFacade takes the frame sync lock first.
+    forEachController([](const std::string&, RenderCtrl& c) { c.stopThread(); });
     destroyFrameSync();
     stopFrameSyncTimer();
 }
