@@ -8,6 +8,7 @@
 #include "common/finishedthreads.h"
 #include "common/log.h"
 #include "qorvahost/zqcutils_control.h"
+#include "qorvasim/pausepoints.h"
 #include "qorvasim/renderfacade.h"
 #include "renderctrl/drawthread.h"
 #include "support/logcapture.h"
@@ -79,6 +80,29 @@ TEST_F(Drawing, ARequestDuringADrawWaitsForItAndIsSatisfiedByIt) {
     ASSERT_EQ(request.wait_for(5s), std::future_status::ready);
     draw.waitDrawn();
     EXPECT_EQ(facade->renders(), 1u);
+}
+
+// A start() racing a stop() on another thread waits for the stop and starts a new
+// thread: it never raises the flag again for the thread being joined, and a draw in
+// progress cannot swallow the stop's wake-up.
+TEST_F(Drawing, AStartRacingAStopWaitsForItAndStartsANewThread) {
+    draw.setRenderFacade(facade);
+    draw.start();
+    const auto inRender = sim::armPause("render", "#0(Draw)");
+    draw.requestDraw();
+    ASSERT_TRUE(inRender->awaitEntered());
+    // Returns once the stop has lowered the flag: the draw is parked, so not drawn.
+    auto waiter = std::async(std::launch::async, [this] { draw.waitDrawn(); });
+    auto stopper = std::async(std::launch::async, [this] { draw.stop(); });
+    ASSERT_EQ(waiter.wait_for(5s), std::future_status::ready);
+    auto starter = std::async(std::launch::async, [this] { draw.start(); });
+    EXPECT_EQ(starter.wait_for(100ms), std::future_status::timeout);  // waits for the stop
+    inRender->release();
+    ASSERT_EQ(stopper.wait_for(5s), std::future_status::ready);
+    ASSERT_EQ(starter.wait_for(5s), std::future_status::ready);
+    draw.requestDraw();
+    draw.waitDrawn();
+    EXPECT_EQ(facade->renders(), 2u);
 }
 
 TEST_F(Drawing, WhileDisabledARequestPollsEveryMsUntilDrawsAreEnabled) {

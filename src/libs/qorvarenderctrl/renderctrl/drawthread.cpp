@@ -4,6 +4,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "common/finishedthreads.h"
@@ -42,6 +43,8 @@ public:
     void dropFacade() { _renderFacade.set({}); }
 
 private:
+    bool onDrawThread() const;
+    void wakeThread();
     void run();
     void awaitFacade();
     void drawRequested(qorva::mediaoutput::IRenderFacade& facade);
@@ -49,6 +52,7 @@ private:
 
     std::mutex _threadMutex;  // start and stop may come from different threads
     std::unique_ptr<std::thread> _thread;
+    std::atomic<std::thread::id> _threadId{};  // read without the lock: see start()
     std::atomic<bool> _running{false};
     std::condition_variable _drawnCond;
     std::mutex _drawnMutex;
@@ -82,12 +86,7 @@ void DrawThread::waitDrawn() {
 // Destroyed from inside render(), the owner cannot join: the loop ends after that
 // draw instead, and its waiters are let go.
 void DrawThread::Impl::stopUnlessOnDrawThread() {
-    bool onDrawThread = false;
-    {
-        std::lock_guard lock(_threadMutex);
-        onDrawThread = renderctrl::isCallingThread(_thread);
-    }
-    if (!onDrawThread) {
+    if (!onDrawThread()) {
         stop();
         return;
     }
@@ -102,19 +101,37 @@ void DrawThread::Impl::setRenderFacade(std::weak_ptr<qorva::mediaoutput::IRender
     _requestCond.notify_all();
 }
 
+// On the draw thread itself the thread runs already: a stop under way on another
+// thread holds the thread lock until its join, so waiting for it there would hang.
 void DrawThread::Impl::start() {
+    if (onDrawThread()) return;
     std::lock_guard lock(_threadMutex);
     _running = true;
-    if (!_thread) _thread = std::make_unique<std::thread>([self = shared_from_this()] { self->run(); });
+    if (_thread) return;
+    _thread = std::make_unique<std::thread>([self = shared_from_this()] { self->run(); });
+    _threadId = _thread->get_id();
 }
 
+// The flag is lowered under the thread lock and the lock is held through the join, so
+// a start() from another thread waits for the stop and then starts a new thread: it
+// cannot raise the flag again for the thread being joined. The thread's wait for a
+// request also ends on the lowered flag, whatever a draw in progress left in _drawn.
 void DrawThread::Impl::stop() {
+    if (onDrawThread()) throw std::system_error(std::make_error_code(std::errc::resource_deadlock_would_occur));
+    std::lock_guard lock(_threadMutex);
     _running = false;
     notifyDrawn();
-    requestDraw();
-    std::lock_guard lock(_threadMutex);
-    if (_thread) renderctrl::joinFromOtherThread(*_thread);
+    wakeThread();
+    if (_thread) _thread->join();
     _thread.reset();
+    _threadId = std::thread::id();
+}
+
+bool DrawThread::Impl::onDrawThread() const { return _threadId.load() == std::this_thread::get_id(); }
+
+void DrawThread::Impl::wakeThread() {
+    std::lock_guard lock(_requestMutex);
+    _requestCond.notify_all();
 }
 
 // A request from inside render() (the draw thread holds the lock) needs no wake-up.
@@ -162,7 +179,7 @@ void DrawThread::Impl::awaitFacade() {
 // next request instead of drawing again at once.
 void DrawThread::Impl::drawRequested(qorva::mediaoutput::IRenderFacade& facade) {
     std::unique_lock lock(_requestMutex);
-    _requestCond.wait(lock, [this] { return !_drawn; });
+    _requestCond.wait(lock, [this] { return !_drawn || !_running; });
     if (_running && _drawEnabled) {
         drawingThread = this;
         renderctrl::catchAtThreadEdge("draw", [&] { facade.render(); });
