@@ -219,6 +219,50 @@ TEST_F(RenderLoop, ClearingTheTapWaitsForAPassThatStillCallsIt) {
     EXPECT_EQ(cleared.wait_for(5s), std::future_status::ready);
 }
 
+// A tap of another card that clears this card's tap waits for this card's pass too,
+// and the old tap, with what it captured, goes on the clearing thread once that pass
+// let go of it: no controller keeps a copy.
+TEST_F(RenderLoop, AClearFromAnotherCardsTapWaitsForThisPassAndLetsTheTapGoThere) {
+    wire();
+    ctrl->setMediaDispatchMgr(host.dispatchMgr);
+    host.addPlayer(kCard, {.name = "p"}, 1, 1);
+    std::promise<std::thread::id> freedOn;
+    const auto freeing = [&](int* p) {
+        delete p;
+        freedOn.set_value(std::this_thread::get_id());
+    };
+    std::promise<void> entered, leave;
+    std::shared_future<void> left = leave.get_future().share();
+    ctrl->setFrameDataCallBack(
+        [&, token = std::shared_ptr<int>(new int(0), freeing)](const qorva::MediaInfo&, const zq::mediacore::IFrame*) {
+            entered.set_value();
+            left.wait();
+        });
+    constexpr const char* kOtherCard = "#1(Other Card)";
+    host.addPlayer(kOtherCard, {.name = "q"}, 2, 1);
+    RenderCtrl other;
+    other.setCardName(kOtherCard);
+    other.setRenderFacade(host.addCard(kOtherCard));
+    other.setOutPutLayoutMgr(host.layoutMgr);
+    other.setMediaMgr(&host.mediaMgr);
+    other.setMediaDispatchMgr(host.dispatchMgr);
+    std::thread::id clearingThread;
+    other.setFrameDataCallBack([&](const qorva::MediaInfo&, const zq::mediacore::IFrame*) {
+        clearingThread = std::this_thread::get_id();
+        ctrl->setFrameDataCallBack({});
+    });
+    auto driven = std::async(std::launch::async, [this] { ctrl->updateFrameData(0); });
+    entered.get_future().wait();
+    auto clearing = std::async(std::launch::async, [&] { other.updateFrameData(0); });
+    EXPECT_EQ(clearing.wait_for(50ms), std::future_status::timeout);
+    leave.set_value();
+    ASSERT_EQ(clearing.wait_for(5s), std::future_status::ready);
+    auto freed = freedOn.get_future();
+    ASSERT_EQ(freed.wait_for(0s), std::future_status::ready) << "the old tap is still held";
+    EXPECT_EQ(freed.get(), clearingThread);
+    other.release();
+}
+
 // A tap that clears the tap cannot wait for its own pass: on a render thread the
 // loop ends after that pass; on a thread that drives the card the pass just ends.
 TEST_F(RenderLoop, ATapThatClearsTheTapEndsItsThreadAfterThatPass) {

@@ -2,6 +2,7 @@
 // that do more than relay one call.
 #include <algorithm>
 #include <functional>
+#include <future>
 
 #include <gmock/gmock.h>
 
@@ -12,6 +13,7 @@
 namespace qorva::mediadispatch::test {
 namespace {
 
+using namespace std::chrono_literals;
 using ::testing::InvokeWithoutArgs;
 using ::testing::NiceMock;
 using ::testing::Ref;
@@ -112,6 +114,34 @@ TEST_F(DispatchWiring, ASecondManagerSetDoublesEventsAndOneUnsetRemovesEveryConn
     EXPECT_EQ(early->seen.size(), 2u);  // withdrawn although never given
     EXPECT_EQ(host.dispatchMgr->sigDispatchAdded.slot_count(), 0u);
 }
+
+// A dispatch announced while the dispatch manager is unset on another thread ends
+// unwired: whether its wiring is under way (parked inside it) or the emission has not
+// reached the manager's handler yet (parked in a slot of the host before it).
+class DispatchAddedDuringUnset : public EditingScene, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(DispatchAddedDuringUnset, EndsWithNothingWired) {
+    wire();
+    sigslot::scoped_connection hostSlot;
+    mgr->unsetMediaDispatchMgr();  // the host's slot goes before the manager's
+    hostSlot =
+        host.dispatchMgr->sigDispatchAdded.connect([](std::weak_ptr<IDispatch>) { sim::pausePoint("hostSlot"); });
+    mgr->setMediaDispatchMgr(host.dispatchMgr);
+    const auto parked = sim::armPause(GetParam());
+    auto added = std::make_shared<sim::SimPlainDispatch>();
+    auto announce = std::async(std::launch::async, [&] { host.dispatchMgr->addDispatch(added); });
+    ASSERT_TRUE(parked->awaitEntered());
+    auto unset = std::async(std::launch::async, [&] { mgr->unsetMediaDispatchMgr(); });
+    unset.wait_for(100ms);  // lets an unset that does not wait for the wiring finish first
+    parked->release();
+    ASSERT_EQ(announce.wait_for(5s), std::future_status::ready);
+    ASSERT_EQ(unset.wait_for(5s), std::future_status::ready);
+    EXPECT_EQ(slotCounts(*added), Counts(33, 0));
+    EXPECT_FALSE(added->layoutPropertyCallback() || added->patchSelectStatusCallback());
+    mgr->setMediaDispatchMgr(host.dispatchMgr);  // for the fixture's teardown
+}
+
+INSTANTIATE_TEST_SUITE_P(Parked, DispatchAddedDuringUnset, ::testing::Values("setLayoutPropertyCallback", "hostSlot"));
 
 TEST_F(DispatchWiring, BothFixedLayoutsAreMadeAgainWhenEitherIsMissing) {
     wire();

@@ -15,6 +15,8 @@ struct Registry {
     std::condition_variable changed;
     std::vector<std::weak_ptr<Parking>> armed;
     std::atomic<int> armedCount{0};
+    std::atomic<bool> watching{false};
+    std::function<void(const char*, const std::string&)> watcher;
 };
 
 // Never destroyed: a thread parked at exit must find it alive.
@@ -94,8 +96,23 @@ std::shared_ptr<Parking> armPause(const std::string& call, const std::string& wh
     return parking;
 }
 
+void watchCalls(std::function<void(const char* call, const std::string& where)> watcher) {
+    auto& r = registry();
+    std::lock_guard lock(r.mutex);
+    r.watching = static_cast<bool>(watcher);
+    r.watcher = std::move(watcher);
+}
+
 void pausePoint(const char* call, const std::string& where) {
     auto& r = registry();
+    if (r.watching.load(std::memory_order_acquire)) {
+        std::function<void(const char*, const std::string&)> watcher;
+        {
+            std::lock_guard lock(r.mutex);
+            watcher = r.watcher;
+        }
+        if (watcher) watcher(call, where);
+    }
     if (r.armedCount.load(std::memory_order_acquire) == 0) return;
     std::unique_lock lock(r.mutex);
     std::shared_ptr<Parking> mine;

@@ -10,6 +10,7 @@
 
 #include "qorvahost/imediadispatchmgr.h"
 #include "qorvasim/calllog.h"
+#include "qorvasim/pausepoints.h"
 
 namespace qorva::sim {
 
@@ -20,6 +21,7 @@ template <class Interface>
 class SimDispatchBase : public Interface {
 public:
     void setLayoutPropertyCallback(std::function<std::vector<LayoutAttribute>()> callback) override {
+        pausePoint("setLayoutPropertyCallback");
         std::lock_guard lock(_mutex);
         _layoutProperty = std::move(callback);
     }

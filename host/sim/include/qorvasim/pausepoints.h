@@ -4,6 +4,7 @@
 // getInputSources, the runtime's thread inside notifyMasterRole, ...) until it lets
 // the thread go. Waits are bounded, so a failing test still ends.
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -51,6 +52,10 @@ private:
 // Arms `call` (with `where`, a detail such as the card text, if not empty). At most a
 // few parkings are armed at once; each is disarmed when released or destroyed.
 std::shared_ptr<Parking> armPause(const std::string& call, const std::string& where = {}, int skip = 0);
+
+// Calls `watcher` at every pause point from now on (an empty one stops it): a test
+// notes which host calls arrive, and on which thread, without arming any.
+void watchCalls(std::function<void(const char* call, const std::string& where)> watcher);
 
 // How long a parked thread waits at most before it goes on by itself.
 constexpr std::chrono::seconds kParkLimit{20};
