@@ -2,6 +2,9 @@
 // drives, its settings, link targets, master time and the frame time distribution.
 #include <gtest/gtest.h>
 
+#include <future>
+
+#include "common/finishedthreads.h"
 #include "common/log.h"
 #include "qorvarenderctrl/renderctrlmgr.h"
 #include "qorvasim/host.h"
@@ -60,8 +63,93 @@ TEST_F(FrameSync, ASecondCallMakesASecondObjectAndKeepsTheNewest) {
     IFrameSync* second = host.mediaMgr.frameSync();
     EXPECT_NE(first, second);
     EXPECT_EQ(mgr->getNetPort(), second->getNetPort());
-    first->destroy();  // the manager forgot it; the host owns what it replaced
 }
+
+// The object a second createFrameSync replaced still drives the card registered with
+// it: it is ended with the newest one, before the render contexts it calls go. The
+// media manager is handed each object once and nothing else.
+class ReplacedObject : public FrameSync, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(ReplacedObject, IsEndedWithTheNewestOne) {
+    auto card = addCard("#0(NVIDIA RTX A4000)");
+    createFrameSync();
+    mgr->setRenderFacade(host.facade);
+    ASSERT_TRUE(card->vblank().awaitWait(1));
+    mgr->createFrameSync();
+    card->vblank().open();
+    GetParam() ? mgr->release() : mgr.reset();
+    EXPECT_EQ(log.count(Info, "[FrameSync] frame sync destroyed"), 2u);
+    EXPECT_EQ(host.mediaMgr.calls().count("setFrameSync"), 2u);
+    mgr = std::make_shared<RenderCtrlMgr>();
+}
+
+INSTANTIATE_TEST_SUITE_P(ReleasedOrDropped, ReplacedObject, ::testing::Bool());
+
+// The host drops its last reference to the manager, or releases it, from inside the
+// tap of a card: on the frame sync library's thread for an NVIDIA card, on the card's
+// own render thread otherwise. The timer stops at once; the frame sync object is
+// ended once, after the tap, and its render contexts outlive it. Another manager
+// dropped first in the same tap is ended too, and neither end waits for the other.
+struct InsideTapCase {
+    const char* name;
+    const char* card;
+    bool drop;        // else release()
+    bool otherFirst;  // another manager with a frame sync object is dropped first
+    uint64_t kept;    // threads kept by the drops
+};
+
+class FromInsideATap : public FrameSync, public ::testing::WithParamInterface<InsideTapCase> {};
+
+TEST_P(FromInsideATap, TheFrameSyncObjectIsEndedOnceAfterTheTap) {
+    const std::string text = GetParam().card;
+    host.runtime.useManualClock();
+    auto card = addCard(text);
+    host.addPlayer(text, {}, 1, 1);
+    createFrameSync();
+    mgr->setMediaDispatchMgr(host.dispatchMgr);
+    mgr->setOutPutLayoutMgr(host.layoutMgr);
+    mgr->setZQRuntime(&host.runtime);
+    mgr->setFrameSyncLocalCheck(1);
+    mgr->setRenderFacade(host.facade);
+    ASSERT_TRUE(host.runtime.settle());
+    ASSERT_EQ(host.runtime.activeTimers(), 1u);
+    ASSERT_TRUE(card->vblank().awaitWait(1));
+    std::shared_ptr<RenderCtrlMgr> other;
+    if (GetParam().otherFirst) {
+        other = std::make_shared<RenderCtrlMgr>();
+        other->setMediaMgr(&host.mediaMgr);
+        other->createFrameSync();
+    }
+    std::promise<size_t> timersAfterTap;
+    bool tapped = false;  // the tap's thread only
+    std::shared_ptr<RenderCtrlMgr> held = mgr;
+    mgr->setFrameDataCallBack([&](const MediaInfo&, const zq::mediacore::IFrame*) {
+        other.reset();
+        GetParam().drop ? held.reset() : held->release();  // a second release there does nothing more
+        if (!std::exchange(tapped, true)) timersAfterTap.set_value(host.runtime.activeTimers());
+    });
+    const uint64_t kept = renderctrl::keptThreadCount();
+    if (GetParam().drop) mgr.reset();
+    card->vblank().step();
+    auto timers = timersAfterTap.get_future();
+    ASSERT_EQ(timers.wait_for(5s), std::future_status::ready);
+    EXPECT_EQ(timers.get(), 0u);
+    card->vblank().open();
+    if (!GetParam().drop) mgr->release();  // finishes what the release in the tap left
+    if (GetParam().kept > 0) {
+        ASSERT_TRUE(renderctrl::joinKeptThreads(kept + GetParam().kept, 5s));
+    }
+    EXPECT_EQ(log.count(Info, "[FrameSync] frame sync destroyed"), GetParam().otherFirst ? 2u : 1u);
+    mgr = std::make_shared<RenderCtrlMgr>();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cards, FromInsideATap,
+    ::testing::Values(InsideTapCase{"DroppedOnTheFrameSyncThread", "#0(NVIDIA RTX A4000)", true, false, 1},
+                      InsideTapCase{"ReleasedOnTheFrameSyncThread", "#0(NVIDIA RTX A4000)", false, false, 0},
+                      InsideTapCase{"TwoDroppedOnTheFrameSyncThread", "#0(NVIDIA RTX A4000)", true, true, 2},
+                      InsideTapCase{"DroppedOnTheRenderThread", "#0(Card)", true, false, 1}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct MissingServiceCase {
     bool mediaMgr;

@@ -1,7 +1,9 @@
 #include "common/finishedthreads.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdlib>
+#include <iterator>
 #include <mutex>
 #include <system_error>
 #include <vector>
@@ -12,18 +14,22 @@ namespace {
 
 class FinishedThreads {
 public:
-    // The threads kept before are past their loops: they are joined here, outside the
-    // lock, so that handles do not pile up while the library stays loaded.
-    void keep(std::thread thread) {
-        std::vector<std::thread> earlier;
+    // The threads kept before that are past their loops are joined here, outside the
+    // lock, so that handles do not pile up while the library stays loaded. One that
+    // has not ended yet may be waiting for the caller: it stays.
+    void keep(std::thread thread, std::shared_ptr<const std::atomic<bool>> ended) {
+        std::vector<Kept> finished;
         {
             std::lock_guard lock(_mutex);
-            earlier.swap(_threads);
-            _threads.push_back(std::move(thread));
+            const auto running = std::partition(_threads.begin(), _threads.end(),
+                                                [](const Kept& kept) { return !kept.ended || *kept.ended; });
+            finished.assign(std::make_move_iterator(_threads.begin()), std::make_move_iterator(running));
+            _threads.erase(_threads.begin(), running);
+            _threads.push_back(Kept{std::move(thread), std::move(ended)});
             ++_keptCount;
         }
         _kept.notify_all();
-        for (auto& finished : earlier) finished.join();
+        for (auto& kept : finished) kept.thread.join();
     }
     uint64_t keptCount() {
         std::lock_guard lock(_mutex);
@@ -36,20 +42,25 @@ public:
     // Until none is left: a thread joined here may have kept another one meanwhile.
     void joinAll() {
         for (;;) {
-            std::vector<std::thread> kept;
+            std::vector<Kept> kept;
             {
                 std::lock_guard lock(_mutex);
                 kept.swap(_threads);
             }
             if (kept.empty()) return;
-            for (auto& finished : kept) finished.join();
+            for (auto& finished : kept) finished.thread.join();
         }
     }
 
 private:
+    struct Kept {
+        std::thread thread;
+        std::shared_ptr<const std::atomic<bool>> ended;  // none: past its loop already
+    };
+
     std::mutex _mutex;
     std::condition_variable _kept;
-    std::vector<std::thread> _threads;
+    std::vector<Kept> _threads;
     uint64_t _keptCount = 0;
 };
 
@@ -70,6 +81,10 @@ bool isCallingThread(const std::unique_ptr<std::thread>& thread) {
     return thread && thread->get_id() == std::this_thread::get_id();
 }
 
+void keepUntilEnded(std::thread thread, std::shared_ptr<const std::atomic<bool>> ended) {
+    finishedThreads().keep(std::move(thread), std::move(ended));
+}
+
 uint64_t keptThreadCount() { return finishedThreads().keptCount(); }
 
 bool joinKeptThreads(uint64_t count, std::chrono::milliseconds timeout) {
@@ -88,7 +103,7 @@ void joinFromOtherThread(std::thread& thread) {
 void joinOrKeep(std::thread& thread) {
     if (!thread.joinable()) return;
     if (thread.get_id() == std::this_thread::get_id())
-        finishedThreads().keep(std::move(thread));
+        finishedThreads().keep(std::move(thread), nullptr);
     else
         thread.join();
 }

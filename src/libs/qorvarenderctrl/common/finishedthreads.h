@@ -2,6 +2,9 @@
 // A thread cannot join itself. A library thread whose owner was destroyed from one of
 // the thread's own callbacks ends right after; its handle is kept here and joined by the
 // next such thread or when the library is unloaded, so that no thread is ever detached.
+// So is a thread that ends a frame sync object for an owner destroyed on the frame sync
+// library's thread.
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -19,6 +22,11 @@ void joinOrKeep(std::thread& thread);
 // standard resource-deadlock error without asking the thread library to join: a
 // self-join is not handled alike everywhere (ThreadSanitizer forgets the thread).
 void joinFromOtherThread(std::thread& thread);
+
+// Keeps `thread`, which ends by itself but may first wait for the caller: it is joined
+// once `ended` is set (by the next thread kept after that), by joinKeptThreads, or at
+// exit.
+void keepUntilEnded(std::thread thread, std::shared_ptr<const std::atomic<bool>> ended);
 
 // How many threads were kept so far.
 uint64_t keptThreadCount();

@@ -74,9 +74,12 @@ void RenderCtrlMgr::Impl::createFrameSync() {
         frameSync = entryPoint(&FSLogCallbackFunc, kFrameSyncVersion);
     else
         std::printf("framesync load failed\n");
-    // An earlier object is replaced, not destroyed: every call makes a new one.
+    // An earlier object is replaced, not destroyed: every call makes a new one. The
+    // earlier one is kept, to be ended with the newest, before the render contexts its
+    // thread calls go.
     {
         std::unique_lock lock(frameSyncMutex);
+        if (_frameSync) replacedFrameSyncs.push_back(_frameSync);
         _frameSync = frameSync;
     }
     if (!frameSync) return;
@@ -163,13 +166,31 @@ void RenderCtrlMgr::Impl::startFrameSyncTimer() {
     if (previous != -1) runtime->stopTimer(previous);
 }
 
+// The media manager keeps the pointers it was handed until the host detaches it
+// (unsetMediaMgr). It is not handed a null object here: its interface has no call that
+// withdraws one, and a null object would be a call that a host keeping the calling order
+// never got before. Every object handed to it stays alive until release, replaced ones
+// included; the host does not use them after that.
 void RenderCtrlMgr::Impl::destroyFrameSync() {
-    IFrameSync* frameSync = nullptr;
+    const bool onFrameSyncThread = FrameSyncRenderCtx::onFrameSyncThread();
+    std::vector<IFrameSync*> objects;
+    std::vector<std::unique_ptr<FrameSyncEnd>> finished;
     {
         std::unique_lock lock(frameSyncMutex);
-        frameSync = std::exchange(_frameSync, nullptr);
+        objects = std::exchange(replacedFrameSyncs, {});
+        if (_frameSync) objects.push_back(std::exchange(_frameSync, nullptr));
+        if (!onFrameSyncThread) finished.swap(frameSyncEnds);
     }
-    if (frameSync) frameSync->destroy();
+    // A frame sync library cannot end itself on its own thread.
+    if (onFrameSyncThread) {
+        if (objects.empty()) return;
+        auto end = std::make_unique<FrameSyncEnd>(std::move(objects), frameSyncRenderCtxs);
+        std::unique_lock lock(frameSyncMutex);
+        frameSyncEnds.push_back(std::move(end));
+        return;
+    }
+    finished.clear();  // waits for the ends begun on that thread
+    for (IFrameSync* frameSync : objects) frameSync->destroy();
 }
 
 void RenderCtrlMgr::Impl::stopFrameSyncTimer() {

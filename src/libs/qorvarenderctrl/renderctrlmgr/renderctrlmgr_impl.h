@@ -94,7 +94,8 @@ public:
     int getNetPort();
     void startFrameSyncTimer();
     void stopFrameSyncTimer();
-    // Forgets the frame sync object and ends it with destroy(), if there is one.
+    // Forgets the frame sync objects and ends them with destroy(); on a frame sync
+    // library's thread, a thread of the manager's ends them once that thread has left.
     void destroyFrameSync();
     void updateGetFrameTime(double time);
 
@@ -191,7 +192,13 @@ public:
     // under the exclusive lock: the link threads never call a destroyed object.
     mutable std::shared_mutex frameSyncMutex;
     IFrameSync* _frameSync = nullptr;
+    // Objects that a later createFrameSync replaced: their threads still drive the cards
+    // registered with them, so they are ended with the current one. Under frameSyncMutex.
+    std::vector<IFrameSync*> replacedFrameSyncs;
     std::vector<std::shared_ptr<FrameSyncRenderCtx>> frameSyncRenderCtxs;
+    // Ends begun on a frame sync library's thread, finished by the next release or the
+    // destructor. Under frameSyncMutex.
+    std::vector<std::unique_ptr<FrameSyncEnd>> frameSyncEnds;
     std::atomic<tarsel::IZQRuntime*> _zqRuntime{nullptr};
     std::atomic<IOutputMgr*> _outputMgr{nullptr};
     // The frame sync timer, stopped by release and on destruction.

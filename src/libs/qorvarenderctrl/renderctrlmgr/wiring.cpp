@@ -36,10 +36,12 @@ bool drivenByFrameSync(const std::string& cardText, IFrameSync* frameSync) {
 RenderCtrlMgr::Impl::Impl(RenderCtrlMgr* owner) : owner(owner) {}
 
 // A host that drops the manager without release() still gets every thread stopped
-// (its frame sync object is ended too, though the host did not ask for it, because
-// its thread would otherwise call render contexts that die with this Impl):
-// the frame sync object goes first, so that its thread stops calling the render
-// contexts, then the controllers join their threads as they are destroyed.
+// (its frame sync objects are ended too, though the host did not ask for it, because
+// their threads would otherwise call render contexts that die with this Impl):
+// the frame sync objects go first, so that their threads stop calling the render
+// contexts, then the controllers join their threads as they are destroyed. Dropped on
+// a frame sync library's thread, the objects are ended after this Impl is gone, by a
+// thread that keeps the render contexts alive until then.
 RenderCtrlMgr::Impl::~Impl() {
     stopFrameSyncTimer();
     destroyFrameSync();
@@ -237,8 +239,9 @@ void RenderCtrlMgr::Impl::setLinkState(bool state) {
 // joined by the next release or when the manager goes.
 void RenderCtrlMgr::Impl::release() {
     forEachController([](const std::string&, RenderCtrl& c) { c.stopThread(); });
-    destroyFrameSync();
+    // The timer stops at once, also where the frame sync objects can only be ended later.
     stopFrameSyncTimer();
+    destroyFrameSync();
 }
 
 }  // namespace qorva::mediadispatch
