@@ -53,8 +53,10 @@ public:
     virtual void setRenderFacade(std::weak_ptr<qorva::mediaoutput::IRenderFacade> facade) = 0;
     /// Hands the tap to the controllers that exist, so the host sets it after setRenderFacade().
     /// It is called on the render threads and the frame sync thread, several at once. An empty
-    /// function stops every card's render thread for good and returns once no pass can still
-    /// call the old tap.
+    /// function stops every card's render thread for good, and returns once no pass can still
+    /// call the old tap and the old tap, with what it captured, has been let go; called from a
+    /// tap, it does not wait for a pass that is itself clearing the tap or releasing (its own
+    /// among them: that pass stops calling the old tap once the tap returns).
     virtual void setFrameDataCallBack(const FrameDataCallBack& callback) = 0;
     /// Turns the frame data tap on or off (on by default), for the controllers that exist and
     /// those setRenderFacade() makes later.
@@ -78,9 +80,13 @@ public:
     /// (the cluster link sets it on each role change). Without such a card it logs
     /// "_frameSyncRenderCtrl is null" (warning).
     virtual void setFrameSyncFlag(bool /*flag*/) {}
-    /// Stops and joins each card's render thread in the order of the card texts, then destroys
-    /// the frame sync object and stops the frame time log: the first step of shutdown. Throws
-    /// std::system_error (resource deadlock) when called on a render thread.
+    /// Stops and joins each card's render thread in the order of the card texts, then stops the
+    /// frame time log and destroys the frame sync object: the first step of shutdown. Called on
+    /// a library thread (from the tap, or from a host call a pass makes) it joins nothing and
+    /// returns at once: the render threads end after their pass and are joined by the next
+    /// release() or when the manager goes; on the frame sync thread the object is destroyed on
+    /// a thread of the library once that thread has left its pass. A later release() from a
+    /// host thread returns once all of it is done.
     virtual void release() = 0;
     /// Disconnects from the layout manager and its render view and withdraws the callbacks set
     /// on them; the controllers keep it for a pass in progress. Without one it logs

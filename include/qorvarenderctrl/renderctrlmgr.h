@@ -19,7 +19,9 @@ public:
     /// Shares the other's implementation.
     RenderCtrlMgr& operator=(const RenderCtrlMgr& other);
     /// With the last copy, stops the frame time log, destroys the frame sync object and joins
-    /// every render thread, also when the host did not call release().
+    /// every render thread, also when the host did not call release(). Dropped on a library
+    /// thread (from the tap), it joins nothing there: the threads end after their pass, and the
+    /// frame sync object is destroyed once the frame sync thread has left its pass.
     ~RenderCtrlMgr() override;
 
     void setMediaDispatchMgr(std::weak_ptr<IMediaDispatchMgr> mgr) override;

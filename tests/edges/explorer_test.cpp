@@ -190,5 +190,24 @@ void PrintTo(const Operation& op, std::ostream* out) { *out << op.name; }
 INSTANTIATE_TEST_SUITE_P(Operations, Explorer, ::testing::ValuesIn(kOperations),
                          [](const ::testing::TestParamInfo<Operation>& info) { return info.param.name; });
 
+// A clear that waits for a pass holds no lock of the card table meanwhile: with a
+// writer-preferring lock (the Windows thread libraries'), a pass or tap that takes it
+// again while setRenderFacade waits for it would otherwise wait for ever.
+TEST(CardTable, IsNotHeldWhileAClearWaitsForAPass) {
+    test::LogCapture log{4};
+    World w;
+    ASSERT_TRUE(w.awaitPasses(1));
+    const auto parked = qorva::sim::armPause("tap", kOwnThreadCard);
+    ASSERT_TRUE(parked->awaitEntered(kLimit));
+    auto cleared = onHostThread([&w] { w.mgr->setFrameDataCallBack({}); });
+    EXPECT_EQ(cleared.wait_for(50ms), std::future_status::timeout);  // waits for the parked pass
+    w.host.facade->addCard("#2(Intel Arc A380)", 2ms);
+    auto rewired = onHostThread([&w] { w.mgr->setRenderFacade(w.host.facade); });
+    EXPECT_EQ(rewired.wait_for(kLimit), std::future_status::ready);
+    parked->release();
+    EXPECT_EQ(cleared.wait_for(kLimit), std::future_status::ready);
+    rewired.wait();
+}
+
 }  // namespace
 }  // namespace qrc::edges
