@@ -1,27 +1,31 @@
 #pragma once
 // Thread-safe signals and slots, call-compatible with the subset of the sigslot library used by the host interfaces:
-// sigslot::signal<T...>, sigslot::connection and sigslot::scoped_connection. It gives the guarantees of the host's
-// signal library and no more, so that what holds here holds with the host's library:
+// sigslot::signal<T...>, sigslot::connection and sigslot::scoped_connection. It behaves as the host's signal library
+// does, so that what holds here holds with the host's library:
 //  * A signal keeps its slots in an immutable list shared by pointer (copy on write). An emission takes the current
 //    list under the signal's mutex and calls the slots without holding it, so a slot may connect, disconnect or emit
 //    again, and other threads may do the same at any time. A slot connected during an emission is called from the
 //    next emission on.
-//  * An emission checks each slot's connected flag right before calling it. A disconnect clears the flag, removes
-//    the slot from the list and returns at once: it does not wait for a thread inside the slot, and a slot an
-//    emission in progress has already checked may still be called once after the disconnect returned.
-//  * A tracked slot holds its object by weak_ptr and locks it for the length of each call, so the object cannot die
-//    during the call. Once the object is gone the slot is skipped; it stays listed (and counted by slot_count) until
-//    an emission drops it. A slot connected to an object already gone is accepted and dropped the same way.
+//  * Slots are called in ascending group order. Taking a slot off the list moves the last slot of its group into its
+//    place: within a group, connection order holds only until the group's first removal.
+//  * An emission calls each slot of its list whose connected flag is still set. Only connection::disconnect (and
+//    scoped_connection) clears the flag before taking the slot off; the signal's disconnect forms, disconnect_all and
+//    its destructor only take slots off the list, so an emission under way still calls them, later slots of the same
+//    emission included. No disconnect waits for a thread inside the slot, and a slot an emission has already checked
+//    may still be called after connection::disconnect returned.
+//  * A tracked slot holds its object by weak_ptr and locks it for the length of each call. An emission that finds the
+//    object gone skips the slot and disconnects it like connection::disconnect; until then it stays listed (counted by
+//    slot_count). A slot connected to an object already gone is accepted.
+//  * Disconnecting by object compares the object's current address: a tracked slot whose object is gone no longer
+//    matches a raw pointer to it, and an expired or null handle matches every slot without a live object.
 //  * An exception thrown by a slot reaches the emitter; the slots after it are not called by that emission.
 //  * A signal must outlive its emissions: a slot must not destroy the signal that calls it.
 
-#include <algorithm>
 #include <atomic>
 #include <concepts>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -32,7 +36,7 @@
 
 namespace sigslot {
 
-// Slots are called in ascending group order, and in connection order within a group.
+// Slots are called in ascending group order.
 using group_id = std::int32_t;
 
 template <class... T>
@@ -66,24 +70,15 @@ std::weak_ptr<typename P::element_type> to_weak(const P& object) noexcept {
     return object;
 }
 
-template <class A, class B>
-bool same_owner(const std::weak_ptr<A>& a, const std::weak_ptr<B>& b) noexcept {
-    return !a.owner_before(b) && !b.owner_before(a);
-}
-
-// The object given to disconnect: a live object is matched by address, an expired one by its shared owner.
-struct object_key {
-    const void* address = nullptr;
-    std::weak_ptr<const void> owner;
-};
-
+// The address disconnect compares: a raw pointer as it is, a shared_ptr's or weak_ptr's object while alive, else null.
 template <object_handle P>
-object_key make_object_key(const P& object) {
+const void* object_address(const P& object) noexcept {
     if constexpr (object_pointer<P>) {
-        return {static_cast<const void*>(object), {}};
+        return object;
+    } else if constexpr (std::is_same_v<P, std::weak_ptr<typename P::element_type>>) {
+        return object.lock().get();
     } else {
-        if (const auto alive = to_weak(object).lock()) return {static_cast<const void*>(alive.get()), {}};
-        return {nullptr, to_weak(object)};
+        return object.get();
     }
 }
 
@@ -98,26 +93,6 @@ bool same_callable(const F& mine, const std::type_info& type, const void* other)
         return true;
     }
 }
-
-// Holds the object of a tracked slot without keeping it alive.
-template <class T>
-class tracker {
-public:
-    explicit tracker(std::weak_ptr<T> object)
-        : object_(std::move(object)), address_(static_cast<const void*>(object_.lock().get())) {}
-
-    std::shared_ptr<T> lock() const noexcept { return object_.lock(); }
-    bool expired() const noexcept { return object_.expired(); }
-
-    bool bound_to(const object_key& key) const noexcept {
-        if (key.address != nullptr) return key.address == address_;
-        return same_owner(object_, key.owner) && !same_owner(key.owner, std::weak_ptr<const void>{});
-    }
-
-private:
-    std::weak_ptr<T> object_;
-    const void* address_;  // captured at connect time, when the object was alive
-};
 
 class slot_state;
 
@@ -146,7 +121,8 @@ public:
 
     virtual bool expired() const noexcept { return false; }
     virtual bool holds_callable(const std::type_info&, const void*) const { return false; }
-    virtual bool bound_to(const object_key&) const noexcept { return false; }
+    // The object the slot is bound to as disconnect sees it: null for a plain callable or a tracked object gone.
+    virtual const void* object() const noexcept { return nullptr; }
 
     // Stops new calls; returns whether this call did it.
     bool mark_disconnected() noexcept { return connected_.exchange(false, std::memory_order_acq_rel); }
@@ -164,7 +140,7 @@ class slot_base : public slot_state {
 public:
     using slot_state::slot_state;
 
-    // Runs the slot; false if its tracked object is gone.
+    // Runs the slot unless its flag was cleared meanwhile; false if its tracked object is gone.
     virtual bool invoke(T... args) = 0;
 };
 
@@ -196,9 +172,7 @@ public:
     bool holds_callable(const std::type_info& type, const void* callable) const override {
         return same_callable(pmf_, type, callable);
     }
-    bool bound_to(const object_key& key) const noexcept override {
-        return key.address != nullptr && key.address == static_cast<const void*>(object_);
-    }
+    const void* object() const noexcept override { return object_; }
 
 private:
     bool invoke(T... args) override {
@@ -220,18 +194,18 @@ public:
     bool holds_callable(const std::type_info& type, const void* callable) const override {
         return same_callable(pmf_, type, callable);
     }
-    bool bound_to(const object_key& key) const noexcept override { return object_.bound_to(key); }
+    const void* object() const noexcept override { return object_.lock().get(); }
 
 private:
     bool invoke(T... args) override {
         const auto object = object_.lock();
         if (!object) return false;
-        std::invoke(pmf_, object.get(), args...);
+        if (this->marked_connected()) std::invoke(pmf_, object.get(), args...);
         return true;
     }
 
     Pmf pmf_;
-    tracker<Obj> object_;
+    std::weak_ptr<Obj> object_;
 };
 
 template <class F, class... T>
@@ -244,18 +218,18 @@ public:
     bool holds_callable(const std::type_info& type, const void* callable) const override {
         return same_callable(func_, type, callable);
     }
-    bool bound_to(const object_key& key) const noexcept override { return object_.bound_to(key); }
+    const void* object() const noexcept override { return object_.lock().get(); }
 
 private:
     bool invoke(T... args) override {
         const auto keep_alive = object_.lock();
         if (!keep_alive) return false;
-        std::invoke(func_, args...);
+        if (this->marked_connected()) std::invoke(func_, args...);
         return true;
     }
 
     F func_;
-    tracker<const void> object_;
+    std::weak_ptr<const void> object_;
 };
 
 // The slot list of one signal. Held by shared_ptr so that slots can reach it weakly.
@@ -287,51 +261,50 @@ public:
         previous = replace_slots(std::move(next));
     }
 
-    // Disconnects and removes the matching slots; returns how many this call disconnected.
+    // Takes the matching slots off the list, leaving their flags as they are; returns how many.
     template <class Predicate>
     std::size_t remove_if(Predicate matches) {
-        std::size_t disconnected = 0;
-        std::shared_ptr<const slot_list> previous;
-        auto kept = std::make_shared<slot_list>();
+        std::shared_ptr<const slot_list> previous;  // released after unlocking: it may run slot destructors
         const std::lock_guard lock(mutex_);
-        for (const auto& slot : *slots_) {
-            if (!matches(*slot)) {
-                kept->push_back(slot);
-            } else if (slot->mark_disconnected()) {
-                ++disconnected;
+        auto next = std::make_shared<slot_list>(*slots_);
+        std::size_t removed = 0;
+        for (std::size_t i = 0; i < next->size();) {
+            if (matches(*(*next)[i])) {
+                take_off(*next, i);
+                ++removed;
+            } else {
+                ++i;
             }
         }
-        if (kept->size() != slots_->size()) previous = replace_slots(std::move(kept));
-        return disconnected;
+        if (removed != 0) previous = replace_slots(std::move(next));
+        return removed;
     }
 
-    // Listed slots, dead tracked ones an emission has not dropped yet included.
+    // Listed slots, dead tracked ones no emission has met yet included.
     std::size_t count() const {
         const std::lock_guard lock(mutex_);
         return slots_->size();
     }
 
-    // Drops dead slots (disconnected, or tracking an object that is gone) from the list.
-    void sweep() noexcept {
-        std::shared_ptr<const slot_list> previous;
-        try {
-            auto kept = std::make_shared<slot_list>();
-            const std::lock_guard lock(mutex_);
-            std::copy_if(slots_->begin(), slots_->end(), std::back_inserter(*kept),
-                         [](const slot_ptr& slot) { return slot->connected(); });
-            if (kept->size() != slots_->size()) previous = replace_slots(std::move(kept));
-        } catch (const std::bad_alloc&) {
-            // Dead slots are skipped by emissions anyway; a later sweep removes them.
-        }
-    }
-
     bool disconnect_slot(const std::shared_ptr<slot_state>& slot) noexcept override {
-        const bool disconnected = slot->mark_disconnected();
-        sweep();
-        return disconnected;
+        if (!slot->mark_disconnected()) return false;
+        try {
+            remove_if([&](const slot_state& listed) { return &listed == slot.get(); });
+        } catch (const std::bad_alloc&) {
+            // It stays listed; emissions skip it by its flag.
+        }
+        return true;
     }
 
 private:
+    // The last slot of the group moves into the gap.
+    static void take_off(slot_list& list, std::size_t index) {
+        std::size_t last = index;
+        while (last + 1 < list.size() && list[last + 1]->group() == list[index]->group()) ++last;
+        std::swap(list[index], list[last]);
+        list.erase(list.begin() + static_cast<std::ptrdiff_t>(last));
+    }
+
     // With mutex_ held; returns the previous list, to be released after unlocking as it may run slot destructors.
     std::shared_ptr<const slot_list> replace_slots(std::shared_ptr<const slot_list> next) noexcept {
         has_slots_.store(!next->empty(), std::memory_order_release);
@@ -343,16 +316,13 @@ private:
     std::atomic<bool> has_slots_{false};
 };
 
-// Calls the slots of a snapshot of the list that are still connected; returns whether some tracked object was gone,
-// so that the caller can sweep the list.
+// Calls the slots of a snapshot of the list whose flag is set; disconnects those whose tracked object is gone.
 template <class... T, class... A>
-bool emit(const signal_core<T...>& core, A&... args) {
-    bool found_dead = false;
+void emit(signal_core<T...>& core, A&... args) {
     const auto slots = core.snapshot();
     for (const auto& slot : *slots) {
-        if (slot->marked_connected() && !slot->invoke(args...)) found_dead = true;
+        if (slot->marked_connected() && !slot->invoke(args...)) core.disconnect_slot(slot);
     }
-    return found_dead;
 }
 
 }  // namespace detail
@@ -362,7 +332,7 @@ class connection {
 public:
     connection() noexcept = default;
 
-    // Whether the slot still exists: listed in its signal (a dead tracked slot too, until an emission drops it), or
+    // Whether the slot still exists: listed in its signal (a dead tracked slot too, until an emission meets it), or
     // held by an emission in progress.
     bool valid() const noexcept { return !slot_.expired(); }
 
@@ -449,7 +419,7 @@ public:
     template <class... U>
     void operator()(U&&... args) {
         if (core_->empty()) return;
-        if (detail::emit<T...>(*core_, args...)) core_->sweep();
+        detail::emit<T...>(*core_, args...);
     }
 
     template <class Callable>
@@ -464,8 +434,8 @@ public:
         return insert(std::make_shared<detail::member_slot<Pmf, Obj, T...>>(pmf, object, group, weak_core()));
     }
 
-    // Tracked member slot: holds the object weakly, locks it for each call; skipped and dropped by an emission once the
-    // object is gone (also when it is gone already).
+    // Tracked member slot: holds the object weakly, locks it for each call; an emission that finds the object gone
+    // (also when it is gone already) disconnects it.
     template <class Pmf, detail::trackable Ptr>
     requires member_callable<Pmf, typename Ptr::element_type> connection connect(Pmf pmf, const Ptr& object,
                                                                                  group_id group = 0) {
@@ -494,18 +464,19 @@ public:
             [&](const detail::slot_state& slot) { return slot.holds_callable(typeid(F), std::addressof(key)); });
     }
 
-    // Disconnects every slot bound to the object (raw pointer, shared_ptr or weak_ptr), tracked or not.
+    // Disconnects every slot bound to the object (raw pointer, shared_ptr or weak_ptr), tracked or not, as found by
+    // its current address.
     template <detail::object_handle Obj>
     std::size_t disconnect(const Obj& object) {
-        const auto key = detail::make_object_key(object);
-        return core_->remove_if([&](const detail::slot_state& slot) { return slot.bound_to(key); });
+        const void* address = detail::object_address(object);
+        return core_->remove_if([&](const detail::slot_state& slot) { return slot.object() == address; });
     }
 
     template <detail::member_function Pmf, detail::object_handle Obj>
     std::size_t disconnect(const Pmf& pmf, const Obj& object) {
-        const auto key = detail::make_object_key(object);
+        const void* address = detail::object_address(object);
         return core_->remove_if([&](const detail::slot_state& slot) {
-            return slot.holds_callable(typeid(Pmf), std::addressof(pmf)) && slot.bound_to(key);
+            return slot.holds_callable(typeid(Pmf), std::addressof(pmf)) && slot.object() == address;
         });
     }
 
@@ -513,7 +484,7 @@ public:
         return core_->remove_if([](const detail::slot_state&) { return true; });
     }
 
-    // Listed slots: a tracked slot whose object is gone counts until an emission drops it.
+    // Listed slots: a tracked slot whose object is gone counts until an emission meets it.
     std::size_t slot_count() const { return core_->count(); }
 
 private:
