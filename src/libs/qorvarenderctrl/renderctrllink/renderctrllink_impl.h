@@ -2,6 +2,7 @@
 // The state of the cluster link: this node's view of the frame sync ports of the
 // other nodes, and the handlers of the link manager's signals and messages.
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -46,7 +47,8 @@ public:
     void handleReportPort(const std::string& args, const std::string& fromIp);
     void sendPortDatasToBackup(const std::string& recipient);
     void handlePortDatasToBackup(const std::string& args, const std::string& fromIp);
-    void backupRestorePorts();
+    // `generation` names the timer that fired.
+    void backupRestorePorts(uint64_t generation);
 
     RenderCtrlLink* const owner;
     std::atomic<tarsel::link::ILinkMgr*> _linkMgr{nullptr};
@@ -62,6 +64,7 @@ public:
     PortTable portMap;
     PortTable backupPortMap;
     int32_t restoreTimerId = -1;
+    uint64_t restoreGeneration = 0;  // changes when a restore timer starts, fires or is stopped
     std::string clusterIp;
 
     const std::vector<std::string> backupMethods;

@@ -198,14 +198,19 @@ void RenderCtrlLink::Impl::restartRestoreTimer(const char* caller) {
         previous = restoreTimerId;
     }
     runtime->stopTimer(previous);
+    uint64_t generation = 0;
+    {
+        std::lock_guard lock(_stateMutex);
+        generation = ++restoreGeneration;
+    }
     const int id = runtime->startTimer(
         kRestoreDelayMs,
-        [weak = weak_from_this()](int) {
-            if (const auto self = weak.lock()) self->backupRestorePorts();
+        [weak = weak_from_this(), generation](int) {
+            if (const auto self = weak.lock()) self->backupRestorePorts(generation);
         },
         1);
     std::lock_guard lock(_stateMutex);
-    restoreTimerId = id;
+    if (restoreGeneration == generation) restoreTimerId = id;  // unless it has fired already
 }
 
 // Stopping forgets the timer too, so that a node that becomes master again sends its
@@ -214,6 +219,7 @@ void RenderCtrlLink::Impl::stopRestoreTimer() {
     int id = -1;
     {
         std::lock_guard lock(_stateMutex);
+        ++restoreGeneration;
         id = std::exchange(restoreTimerId, -1);
     }
     tarsel::IZQRuntime* runtime = _zqRuntime;
