@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <shared_mutex>
 #include <string>
 #include <utility>
@@ -175,8 +176,11 @@ public:
     std::vector<std::shared_ptr<FrameSyncRenderCtx>> frameSyncRenderCtxs;
     std::atomic<tarsel::IZQRuntime*> _zqRuntime{nullptr};
     std::atomic<IOutputMgr*> _outputMgr{nullptr};
-    // The frame sync timer, stopped by release and on destruction.
+    // The frame sync timer, stopped by release, unsetZQRuntime and on destruction.
     std::atomic<int> frameSyncTimerId{-1};
+    // Taken by setZQRuntime and unsetZQRuntime, and by whatever starts a timer or posts
+    // a task on the runtime, so that nothing is started on a runtime already unset.
+    std::mutex runtimeMutex;
 };
 
 }  // namespace qorva::mediadispatch
