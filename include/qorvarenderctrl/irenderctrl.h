@@ -135,7 +135,8 @@ public:
     /// the client is disconnected. Set it before setRenderFacade().
     virtual void setZQRuntime(tarsel::IZQRuntime* runtime) = 0;
     /// Stops the frame time log, then takes the runtime from the manager and the controllers,
-    /// which unregister their event handlers.
+    /// which unregister their event handlers. No frame time log starts on it afterwards, also
+    /// not from a task setRenderFacade() posted before.
     virtual void unsetZQRuntime() = 0;
     /// Hands the virtual sender manager (borrowed) to the controllers that exist: set it after
     /// setRenderFacade(). Each pass then sends the card's output textures to it, unless the

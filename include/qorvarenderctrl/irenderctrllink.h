@@ -21,6 +21,10 @@ public:
     virtual void setLinkMgr(tarsel::link::ILinkMgr* linkMgr) = 0;
     /// Disconnects from the link manager and unregisters the methods: the first step of
     /// shutdown. Without one it logs "linkMgr is nullptr!" (warning).
+    /// It also stops a pending restore timer, and waits for a restore running on another
+    /// thread to end: once it returns no restore runs or starts, and none holds the link or
+    /// the manager. Called from inside a restore (from a host call the restore makes), it
+    /// does not wait for that restore, which goes on when the host call returns.
     /// The disconnect returns at once: an emission already in progress may still call in once,
     /// so let it return before dropping the last reference (README, "Signals: what the
     /// host must do").

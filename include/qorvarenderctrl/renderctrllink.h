@@ -21,8 +21,9 @@ public:
     RenderCtrlLink(const RenderCtrlLink& other);
     /// Shares the other's implementation.
     RenderCtrlLink& operator=(const RenderCtrlLink& other);
-    /// With the last copy, stops a pending restore timer and unwires from the link manager if
-    /// the host left it wired.
+    /// With the last copy, unwires from the link manager if the host left it wired and stops a
+    /// pending restore timer, as unsetLinkMgr() does. Dropped without unsetLinkMgr() during a
+    /// restore, the link ends on the runtime's timer thread when that restore ends.
     ~RenderCtrlLink() override;
 
     void setLinkMgr(tarsel::link::ILinkMgr* linkMgr) override;
@@ -36,7 +37,7 @@ public:
     void setMediaMgr(tarsel::IMediaMgr* mediaMgr);
     /// The runtime (borrowed, never owned) whose timer restores the links 1000 ms after this
     /// node took over as master; without it that logs "zqRuntime is null, restore timer not
-    /// started" (warning).
+    /// started" (warning). Another runtime, or none, stops a timer pending on the old one.
     void setZQRuntime(tarsel::IZQRuntime* runtime);
 
     class QORVARENDERCTRL_LOCAL Impl;

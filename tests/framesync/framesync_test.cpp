@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <future>
+#include <thread>
 
 #include "common/finishedthreads.h"
 #include "common/log.h"
 #include "qorvarenderctrl/renderctrlmgr.h"
 #include "qorvasim/host.h"
+#include "qorvasim/pausepoints.h"
 #include "renderctrlmgr/framesyncrenderctx.h"
 #include "renderctrlmgr/renderctrlmgr_impl.h"
 #include "support/clocks.h"
@@ -374,6 +376,23 @@ TEST_F(FrameSyncTimer, LogsEveryCardsFrameTimesInKeyOrderEvery5000Ms) {
     EXPECT_NE(lines[0].find(":operator ()()#"), std::string::npos);
     ASSERT_TRUE(host.runtime.advance(5000ms));
     EXPECT_EQ(timerLines().size(), 6u);
+}
+
+// The host unsets the runtime while a task that setRenderFacade posted waits to run:
+// the task finds no runtime, so no timer is left that nothing would stop.
+TEST_F(FrameSyncTimer, ATaskThatRunsDuringUnsetZQRuntimeStartsNoTimer) {
+    const auto ticking = sim::armPause("runTimer");
+    host.runtime.advance(5000ms, 0ms);
+    ASSERT_TRUE(ticking->awaitEntered());  // the runtime's thread is busy
+    mgr->setRenderFacade(host.facade);     // and the task waits behind the tick
+    const auto stopping = sim::armPause("stopTimer");
+    std::jthread unsetting([&] { mgr->unsetZQRuntime(); });
+    ASSERT_TRUE(stopping->awaitEntered());  // unsetZQRuntime stops the first timer
+    ticking->release();
+    ASSERT_TRUE(host.runtime.settle());
+    stopping->release();
+    unsetting.join();
+    EXPECT_EQ(host.runtime.activeTimers(), 0u);
 }
 
 class TimerStop : public FrameSyncTimer, public ::testing::WithParamInterface<bool> {};

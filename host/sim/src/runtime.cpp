@@ -136,7 +136,10 @@ bool SimRuntime::runOneLocked(std::unique_lock<std::mutex>& lock) {
         for (auto it = _timers.begin(); it != _timers.end(); ++it) {
             if (it->second.dueMs > now) continue;
             const int id = it->first;
-            work = [callback = it->second.callback, id] { callback(id); };
+            work = [callback = it->second.callback, id] {
+                pausePoint("runTimer", std::to_string(id));
+                callback(id);
+            };
             if (it->second.repeat == 1)
                 _timers.erase(it);
             else

@@ -1,6 +1,8 @@
 #pragma once
 // A host runtime: posted tasks and timers run on its own thread; RPC events are
 // fired by the host side. Its clock is real, or manual so that tests drive timers.
+// Before a timer's callback its thread passes the pause point "runTimer" (detail: the
+// timer's id), where a test can hold a timer that has fired but not yet run.
 #include <atomic>
 #include <chrono>
 #include <condition_variable>

@@ -22,14 +22,12 @@ void visitLinkMgrConnections(tarsel::link::ILinkMgr& linkMgr, Visit&& visit) {
 
 RenderCtrlLink::Impl::Impl(RenderCtrlLink* owner) : owner(owner), backupMethods{makeMethodName(40, reportPorts)} {}
 
+// A host that drops the link without unwiring it: the destructor unwires. It may run on
+// the runtime's thread, from the end of a restore, which then does not wait for itself.
 RenderCtrlLink::Impl::~Impl() {
-    bool timerPending = false;
-    {
-        std::lock_guard lock(_stateMutex);
-        timerPending = restoreTimerId != -1;
-    }
-    if (timerPending) stopRestoreTimer();
-    if (_wired) unsetLinkMgr();
+    tarsel::link::ILinkMgr* linkMgr = _linkMgr;
+    if (_wired && linkMgr) unwire(*linkMgr);
+    endRestores();
 }
 
 void RenderCtrlLink::Impl::setLinkMgr(tarsel::link::ILinkMgr* linkMgr) {
@@ -37,6 +35,10 @@ void RenderCtrlLink::Impl::setLinkMgr(tarsel::link::ILinkMgr* linkMgr) {
     if (!linkMgr) {
         QRC_WARN("linkMgr is nullptr!");
         return;
+    }
+    {
+        std::lock_guard timerLock(_timerMutex);
+        if (!_restoreGate->isOpen()) _restoreGate = std::make_shared<RestoreGate>();
     }
     linkMgr->setBackupMethods(backupMethods);
     visitLinkMgrConnections(*linkMgr, [this](auto& signal, auto handler) { signal.connect(handler, this); });
@@ -47,16 +49,19 @@ void RenderCtrlLink::Impl::setLinkMgr(tarsel::link::ILinkMgr* linkMgr) {
     _wired = true;
 }
 
-// _linkMgr keeps its value.
+// _linkMgr keeps its value. Once this returns no restore runs, wired or not.
 void RenderCtrlLink::Impl::unsetLinkMgr() {
-    tarsel::link::ILinkMgr* linkMgr = _linkMgr;
-    if (!linkMgr) {
+    if (tarsel::link::ILinkMgr* linkMgr = _linkMgr)
+        unwire(*linkMgr);
+    else
         QRC_WARN("linkMgr is nullptr!");
-        return;
-    }
-    visitLinkMgrConnections(*linkMgr, [this](auto& signal, auto handler) { signal.disconnect(handler, this); });
-    linkMgr->unregisterMethod(makeMethodName(40, reportPort));
-    linkMgr->unregisterMethod(makeMethodName(40, reportPorts));
+    endRestores();
+}
+
+void RenderCtrlLink::Impl::unwire(tarsel::link::ILinkMgr& linkMgr) {
+    visitLinkMgrConnections(linkMgr, [this](auto& signal, auto handler) { signal.disconnect(handler, this); });
+    linkMgr.unregisterMethod(makeMethodName(40, reportPort));
+    linkMgr.unregisterMethod(makeMethodName(40, reportPorts));
     _wired = false;
 }
 
@@ -82,6 +87,6 @@ void RenderCtrlLink::setProgramDispatch(std::weak_ptr<IProgramDispatch> programD
     _impl->_programDispatch.set(std::move(programDispatch));
 }
 void RenderCtrlLink::setMediaMgr(tarsel::IMediaMgr* mediaMgr) { _impl->_mediaMgr = mediaMgr; }
-void RenderCtrlLink::setZQRuntime(tarsel::IZQRuntime* runtime) { _impl->_zqRuntime = runtime; }
+void RenderCtrlLink::setZQRuntime(tarsel::IZQRuntime* runtime) { _impl->setZQRuntime(runtime); }
 
 }  // namespace qorva::mediadispatch

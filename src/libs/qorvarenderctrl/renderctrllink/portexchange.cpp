@@ -128,10 +128,15 @@ void RenderCtrlLink::Impl::handlePortDatasToBackup(const std::string& args, cons
 
 // One second after this node became master: link its own port and every node of the
 // received table that is still present, and publish the table again.
-void RenderCtrlLink::Impl::backupRestorePorts() {
+void RenderCtrlLink::Impl::backupRestorePorts(uint64_t generation) {
     {
+        // Only the pending timer's own callback forgets it: one that fired just before
+        // a restart leaves the new timer stoppable.
         std::lock_guard lock(_stateMutex);
-        restoreTimerId = -1;
+        if (generation == restoreGeneration) {
+            restoreTimerId = -1;
+            ++restoreGeneration;
+        }
     }
     const auto rc = _renderCtrl.lock();
     if (!rc) {

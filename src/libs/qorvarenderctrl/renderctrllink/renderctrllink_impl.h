@@ -2,6 +2,9 @@
 // The state of the cluster link: this node's view of the frame sync ports of the
 // other nodes, and the handlers of the link manager's signals and messages.
 #include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -10,6 +13,7 @@
 #include "qorvarenderctrl/renderctrllink.h"
 #include "qorvarenderctrl/renderctrlmgr.h"
 #include "renderctrllink/porttable.h"
+#include "renderctrllink/restoregate.h"
 
 namespace qorva::mediadispatch {
 
@@ -24,7 +28,8 @@ constexpr int kNoRole = tarsel::link::ServerType_Null;
 class RenderCtrlLink::Impl : public std::enable_shared_from_this<RenderCtrlLink::Impl> {
 public:
     explicit Impl(RenderCtrlLink* owner);
-    // Stops a pending restore timer and unwires what the host left wired.
+    // Unwires what the host left wired, stops a pending restore timer and waits for a
+    // restore in progress on another thread.
     ~Impl();
     Impl(const Impl&) = delete;
     Impl& operator=(const Impl&) = delete;
@@ -32,6 +37,7 @@ public:
     // Wiring (linkwiring.cpp).
     void setLinkMgr(tarsel::link::ILinkMgr* linkMgr);
     void unsetLinkMgr();
+    void setZQRuntime(tarsel::IZQRuntime* runtime);
     void setRenderCtrl(std::weak_ptr<IRenderCtrl> renderCtrl);
 
     // Role tracking (roletracking.cpp).
@@ -46,7 +52,8 @@ public:
     void handleReportPort(const std::string& args, const std::string& fromIp);
     void sendPortDatasToBackup(const std::string& recipient);
     void handlePortDatasToBackup(const std::string& args, const std::string& fromIp);
-    void backupRestorePorts();
+    // `generation` names the timer that fired.
+    void backupRestorePorts(uint64_t generation);
 
     RenderCtrlLink* const owner;
     std::atomic<tarsel::link::ILinkMgr*> _linkMgr{nullptr};
@@ -62,6 +69,7 @@ public:
     PortTable portMap;
     PortTable backupPortMap;
     int32_t restoreTimerId = -1;
+    uint64_t restoreGeneration = 0;  // changes when a restore timer starts, fires or is stopped
     std::string clusterIp;
 
     const std::vector<std::string> backupMethods;
@@ -77,7 +85,21 @@ private:
     void giveUpMaster(RenderCtrlMgr& rc, const ServerNodeInfo& info);
     // Logs a missing runtime under the caller's name.
     void restartRestoreTimer(const char* caller);
+    std::function<void(int)> restoreCallback(uint64_t generation);
     void stopRestoreTimer();
+    // Forgets the pending restore timer and returns its id (-1 if none).
+    int forgetRestoreTimer();
+    void unwire(tarsel::link::ILinkMgr& linkMgr);
+    // Stops a pending restore timer, lets no restore start any more, and waits for a
+    // restore in progress on another thread.
+    void endRestores();
+
+    // Orders the start of a restore timer against the operations that take its runtime
+    // or its gate away. Held across startTimer and stopTimer only: the runtime just
+    // registers or drops the timer there and runs callbacks later on its own thread,
+    // and a callback never takes this mutex.
+    std::mutex _timerMutex;
+    std::shared_ptr<RestoreGate> _restoreGate = std::make_shared<RestoreGate>();
     bool _wired = false;  // set by setLinkMgr, cleared by unsetLinkMgr (host thread)
 };
 

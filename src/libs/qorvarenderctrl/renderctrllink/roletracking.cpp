@@ -7,8 +7,6 @@ namespace qorva::mediadispatch {
 
 namespace {
 
-constexpr int kRestoreDelayMs = 1000;
-
 bool present(const ServerNodeInfo& node) { return node.statusA != 0 && node.statusB != 0; }
 
 }  // namespace
@@ -182,42 +180,6 @@ void RenderCtrlLink::Impl::onClusterNodeChanged(const std::vector<ServerNodeInfo
         erased = true;
     }
     if (erased) sendPortDatasToBackup({});
-}
-
-// A single-shot timer: one second after this node became master it restores the links.
-// The timer holds a weak reference, so it does nothing once this Impl is gone.
-void RenderCtrlLink::Impl::restartRestoreTimer(const char* caller) {
-    tarsel::IZQRuntime* runtime = _zqRuntime;
-    if (!runtime) {
-        QRC_WARN_AS(caller, "zqRuntime is null, restore timer not started");
-        return;
-    }
-    int previous = -1;
-    {
-        std::lock_guard lock(_stateMutex);
-        previous = restoreTimerId;
-    }
-    runtime->stopTimer(previous);
-    const int id = runtime->startTimer(
-        kRestoreDelayMs,
-        [weak = weak_from_this()](int) {
-            if (const auto self = weak.lock()) self->backupRestorePorts();
-        },
-        1);
-    std::lock_guard lock(_stateMutex);
-    restoreTimerId = id;
-}
-
-// Stopping forgets the timer too, so that a node that becomes master again sends its
-// table again.
-void RenderCtrlLink::Impl::stopRestoreTimer() {
-    int id = -1;
-    {
-        std::lock_guard lock(_stateMutex);
-        id = std::exchange(restoreTimerId, -1);
-    }
-    tarsel::IZQRuntime* runtime = _zqRuntime;
-    if (runtime) runtime->stopTimer(id);
 }
 
 }  // namespace qorva::mediadispatch

@@ -146,11 +146,9 @@ int RenderCtrlMgr::Impl::getNetPort() {
 }
 
 // Logs every card's frame times every 5000 ms on the runtime's timer thread. The timer
-// holds only a weak reference to this Impl, and release() and the destructor stop it,
-// so no tick ever runs on a manager that is gone.
+// holds only a weak reference to this Impl, and release(), unsetZQRuntime() and the
+// destructor stop it, so no tick ever runs on a manager that is gone.
 void RenderCtrlMgr::Impl::startFrameSyncTimer() {
-    tarsel::IZQRuntime* runtime = _zqRuntime;
-    if (!runtime) return;
     auto tick = [weak = weak_from_this()](int) {
         const auto self = weak.lock();
         if (!self) return;
@@ -161,6 +159,13 @@ void RenderCtrlMgr::Impl::startFrameSyncTimer() {
             QRC_INFO("[framesync_mulcard] {} {} {}", card, frameTime, getFrameTime);
         });
     };
+    // The runtime read under the lock stays set until the timer's id is kept, where
+    // unsetZQRuntime finds it. Holding the lock across startTimer and stopTimer is safe:
+    // the runtime only registers or drops a timer there, its callbacks run later on its
+    // own thread, and a tick never takes this lock.
+    std::lock_guard lock(runtimeMutex);
+    tarsel::IZQRuntime* runtime = _zqRuntime;
+    if (!runtime) return;
     // Started again, it replaces the timer it started before.
     const int previous = frameSyncTimerId.exchange(runtime->startTimer(kFrameSyncTimerMs, tick, -1));
     if (previous != -1) runtime->stopTimer(previous);
@@ -193,9 +198,15 @@ void RenderCtrlMgr::Impl::destroyFrameSync() {
     for (IFrameSync* frameSync : objects) frameSync->destroy();
 }
 
+// The id is taken under the lock, so each timer is stopped once, outside it.
 void RenderCtrlMgr::Impl::stopFrameSyncTimer() {
-    const int id = frameSyncTimerId.exchange(-1);
-    tarsel::IZQRuntime* runtime = _zqRuntime;
+    int id = -1;
+    tarsel::IZQRuntime* runtime = nullptr;
+    {
+        std::lock_guard lock(runtimeMutex);
+        id = frameSyncTimerId.exchange(-1);
+        runtime = _zqRuntime;
+    }
     if (id != -1 && runtime) runtime->stopTimer(id);
 }
 

@@ -201,8 +201,11 @@ public:
     std::vector<std::unique_ptr<FrameSyncEnd>> frameSyncEnds;
     std::atomic<tarsel::IZQRuntime*> _zqRuntime{nullptr};
     std::atomic<IOutputMgr*> _outputMgr{nullptr};
-    // The frame sync timer, stopped by release and on destruction.
+    // The frame sync timer, stopped by release, unsetZQRuntime and on destruction.
     std::atomic<int> frameSyncTimerId{-1};
+    // Taken by setZQRuntime and unsetZQRuntime, and by whatever starts a timer or posts
+    // a task on the runtime, so that nothing is started on a runtime already unset.
+    std::mutex runtimeMutex;
 };
 
 }  // namespace qorva::mediadispatch

@@ -195,6 +195,9 @@ void RenderCtrlMgr::Impl::setRenderFacade(std::weak_ptr<IRenderFacade> facade) {
     if (frameSync) frameSync->setMasterCard(masterIndex);
     frameSyncLock.unlock();
 
+    // Posted under the runtime's lock, so no task is posted on a runtime already unset;
+    // isServerMode and postTask return without calling the library.
+    std::lock_guard runtimeLock(runtimeMutex);
     tarsel::IZQRuntime* runtime = _zqRuntime;
     if (runtime && runtime->isServerMode() && frameSyncLocalCheck > 0) {
         runtime->postTask(
@@ -212,14 +215,25 @@ void RenderCtrlMgr::Impl::setPhysicsOutputMgr(std::weak_ptr<IPhysicsOutputMgr> m
 }
 
 void RenderCtrlMgr::Impl::setZQRuntime(tarsel::IZQRuntime* runtime) {
-    _zqRuntime = runtime;
+    {
+        std::lock_guard lock(runtimeMutex);
+        _zqRuntime = runtime;
+    }
     forEachController([&](const std::string&, RenderCtrl& c) { c.setZQRuntime(runtime); });
 }
 
-// The frame sync timer needs the runtime to be stopped: it goes first.
+// The frame sync timer needs the runtime to be stopped: it goes first. Its id is taken
+// and the runtime cleared under the lock that a timer start holds, so a start racing
+// this either kept its id before (stopped here) or finds no runtime.
 void RenderCtrlMgr::Impl::unsetZQRuntime() {
-    stopFrameSyncTimer();
-    _zqRuntime = nullptr;
+    int timerId = -1;
+    tarsel::IZQRuntime* runtime = nullptr;
+    {
+        std::lock_guard lock(runtimeMutex);
+        timerId = frameSyncTimerId.exchange(-1);
+        runtime = _zqRuntime.exchange(nullptr);
+    }
+    if (timerId != -1 && runtime) runtime->stopTimer(timerId);
     forEachController([](const std::string&, RenderCtrl& c) { c.unsetZQRuntime(); });
 }
 
