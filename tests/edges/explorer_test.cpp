@@ -3,6 +3,7 @@
 // then let go. Each pair must end: no hang, no call into a host object after the
 // operation that ends such calls, no timer or thread left; the sanitizer builds run it
 // too. A hang ends the process with the pair's name.
+#include <condition_variable>
 #include <cstdio>
 
 #include <gtest/gtest.h>
@@ -189,6 +190,47 @@ void PrintTo(const Operation& op, std::ostream* out) { *out << op.name; }
 
 INSTANTIATE_TEST_SUITE_P(Operations, Explorer, ::testing::ValuesIn(kOperations),
                          [](const ::testing::TestParamInfo<Operation>& info) { return info.param.name; });
+
+// Two taps tearing down at once, on the frame sync thread and on a render thread: each
+// waits for the other's pass only while that one is not tearing down itself, so both end.
+struct TwoTeardowns {
+    std::string name;
+    Step frameSyncTap, renderTap;
+};
+
+class TwoTaps : public ::testing::TestWithParam<TwoTeardowns> {};
+
+TEST_P(TwoTaps, BothEnd) {
+    test::LogCapture log{4};
+    World w;
+    ASSERT_TRUE(w.awaitPasses(1));
+    std::mutex mutex;
+    std::condition_variable bothIn;
+    int in = 0;
+    const auto meetThen = [&](const Step& step) {
+        return [&, step] {
+            std::unique_lock lock(mutex);
+            ++in;
+            bothIn.notify_all();
+            bothIn.wait_for(lock, kLimit, [&] { return in == 2; });
+            lock.unlock();
+            step(w);
+        };
+    };
+    auto a = w.runInside(Callback::frameSyncTap, meetThen(GetParam().frameSyncTap));
+    auto b = w.runInside(Callback::renderTap, meetThen(GetParam().renderTap));
+    EXPECT_EQ(a.wait_for(kLimit), std::future_status::ready);
+    EXPECT_EQ(b.wait_for(kLimit), std::future_status::ready);
+}
+
+const Step kClear = [](World& w) { w.mgr->setFrameDataCallBack({}); };
+const Step kRelease = [](World& w) { w.mgr->release(); };
+
+INSTANTIATE_TEST_SUITE_P(Teardowns, TwoTaps,
+                         ::testing::Values(TwoTeardowns{"clearAndClear", kClear, kClear},
+                                           TwoTeardowns{"releaseAndClear", kRelease, kClear},
+                                           TwoTeardowns{"clearAndRelease", kClear, kRelease}),
+                         [](const ::testing::TestParamInfo<TwoTeardowns>& info) { return info.param.name; });
 
 // A clear that waits for a pass holds no lock of the card table meanwhile: with a
 // writer-preferring lock (the Windows thread libraries'), a pass or tap that takes it

@@ -8,6 +8,7 @@
 
 #include "common/log.h"
 #include "mocks/hostmocks.h"
+#include "qorvarenderctrl/inputsourcerenderctrl.h"
 #include "renderctrlmgr/editingscene.h"
 
 namespace qorva::mediadispatch::test {
@@ -142,6 +143,33 @@ TEST_P(DispatchAddedDuringUnset, EndsWithNothingWired) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Parked, DispatchAddedDuringUnset, ::testing::Values("setLayoutPropertyCallback", "hostSlot"));
+
+// The input source controller's dispatch signals, announced while it is unset.
+TEST_F(DispatchWiring, ADispatchAnnouncedWhileTheInputControllerIsUnsetEndsUnwired) {
+    InputSourceRenderCtrl inputs;
+    const sigslot::scoped_connection hostSlot =
+        host.dispatchMgr->sigDispatchAdded.connect([](std::weak_ptr<IDispatch>) { sim::pausePoint("hostSlot"); });
+    inputs.setMediaDispatchMgr(host.dispatchMgr);
+    const auto parked = sim::armPause("hostSlot");
+    auto added = std::make_shared<sim::SimPlainDispatch>();
+    auto announce = std::async(std::launch::async, [&] { host.dispatchMgr->addDispatch(added); });
+    ASSERT_TRUE(parked->awaitEntered());
+    inputs.unsetMediaDispatchMgr();
+    parked->release();
+    ASSERT_EQ(announce.wait_for(5s), std::future_status::ready);
+    EXPECT_EQ(added->sigMediasAdded.slot_count() + added->sigMediaAboutToBeRemoved.slot_count(), 0u);
+}
+
+// A dispatch the dispatch manager does not list (yet) is unwired too.
+TEST_F(DispatchWiring, AnUnlistedDispatchIsUnwiredByTheUnset) {
+    wire();
+    auto unlisted = std::make_shared<sim::SimPlainDispatch>();
+    host.dispatchMgr->sigDispatchAdded(std::weak_ptr<IDispatch>(unlisted));
+    EXPECT_EQ(slotCounts(*unlisted), Counts(33, 1));
+    mgr->unsetMediaDispatchMgr();
+    EXPECT_EQ(slotCounts(*unlisted), Counts(33, 0));
+    mgr->setMediaDispatchMgr(host.dispatchMgr);  // for the fixture's teardown
+}
 
 TEST_F(DispatchWiring, BothFixedLayoutsAreMadeAgainWhenEitherIsMissing) {
     wire();
