@@ -43,6 +43,7 @@ RenderCtrlMgr::Impl::Impl(RenderCtrlMgr* owner) : owner(owner) {}
 // a frame sync library's thread, the objects are ended after this Impl is gone, by a
 // thread that keeps the render contexts alive until then.
 RenderCtrlMgr::Impl::~Impl() {
+    const RenderCtrl::TeardownScope teardown;  // as in release()
     stopFrameSyncTimer();
     destroyFrameSync();
 }
@@ -252,6 +253,9 @@ void RenderCtrlMgr::Impl::setLinkState(bool state) {
 // could wait for a pass that waits for the caller's: they end after their pass and are
 // joined by the next release or when the manager goes.
 void RenderCtrlMgr::Impl::release() {
+    // Inside a pass, other passes must not wait for this one: ending the frame sync
+    // object here joins its thread, whose pass may be waiting in a clear of the tap.
+    const RenderCtrl::TeardownScope teardown;
     forEachController([](const std::string&, RenderCtrl& c) { c.stopThread(); });
     // The timer stops at once, also where the frame sync objects can only be ended later.
     stopFrameSyncTimer();
