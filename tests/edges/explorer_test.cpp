@@ -232,6 +232,51 @@ INSTANTIATE_TEST_SUITE_P(Teardowns, TwoTaps,
                                            TwoTeardowns{"clearAndRelease", kClear, kRelease}),
                          [](const ::testing::TestParamInfo<TwoTeardowns>& info) { return info.param.name; });
 
+// A host thread that joins a thread while that thread's tap stops it: the tap must not
+// wait for the lock the join holds.
+struct JoinAgainstTap {
+    std::string name;
+    Callback tap;
+    std::string card;  // of the tap's pause point
+    Step host, inside;
+};
+
+class HostJoinsATap : public ::testing::TestWithParam<JoinAgainstTap> {};
+
+TEST_P(HostJoinsATap, BothEnd) {
+    test::LogCapture log{5};
+    World w;
+    ASSERT_TRUE(w.awaitPasses(1));
+    const JoinAgainstTap& row = GetParam();
+    auto inside = w.runInside(row.tap, [&] { row.inside(w); });
+    const auto parked = qorva::sim::armPause(row.tap == Callback::inputTap ? "inputTap" : "tap", row.card);
+    ASSERT_TRUE(parked->awaitEntered(kLimit));
+    auto host = onHostThread([&] { row.host(w); });
+    host.wait_for(50ms);  // the host's join is under way
+    parked->release();
+    EXPECT_EQ(inside.wait_for(kLimit), std::future_status::ready);
+    EXPECT_EQ(host.wait_for(kLimit), std::future_status::ready);
+}
+
+const Step kInputRelease = [](World& w) {
+    try {
+        w.inputs->release();
+    } catch (const std::system_error&) {
+        // on the input thread itself: documented to throw
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Joins, HostJoinsATap,
+                         ::testing::Values(JoinAgainstTap{"releaseAgainstAClear", Callback::renderTap, kOwnThreadCard,
+                                                          [](World& w) { w.mgr->release(); },
+                                                          [](World& w) { w.mgr->setFrameDataCallBack({}); }},
+                                           JoinAgainstTap{"clearAgainstARelease", Callback::renderTap, kOwnThreadCard,
+                                                          [](World& w) { w.mgr->setFrameDataCallBack({}); },
+                                                          [](World& w) { w.mgr->release(); }},
+                                           JoinAgainstTap{"inputReleaseAgainstItsTap", Callback::inputTap, "",
+                                                          kInputRelease, kInputRelease}),
+                         [](const ::testing::TestParamInfo<JoinAgainstTap>& info) { return info.param.name; });
+
 // A clear that waits for a pass holds no lock of the card table meanwhile: with a
 // writer-preferring lock (the Windows thread libraries'), a pass or tap that takes it
 // again while setRenderFacade waits for it would otherwise wait for ever.

@@ -76,6 +76,8 @@ public:
     std::mutex updateMutex;
     std::mutex threadMutex;  // guards renderThread
     std::unique_ptr<std::thread> renderThread;
+    std::atomic<std::thread::id> renderThreadId{};  // read without the lock: see release()
+    bool onRenderThread() const;
     std::atomic<bool> running{true};
     std::atomic<bool> frameDataSwitch{true};
     renderctrl::Guarded<std::weak_ptr<IRenderFacade>> renderFacade;

@@ -3,6 +3,7 @@
 // facade render the players that delivered a frame, and sleeps 16 ms, also when a
 // host call of the pass threw.
 #include <mutex>
+#include <system_error>
 #include <vector>
 
 #include "common/finishedthreads.h"
@@ -30,30 +31,35 @@ void InputSourceRenderCtrl::Impl::setRenderFacade(std::weak_ptr<IRenderFacade> f
     renderFacade.set(std::move(facade));
     std::lock_guard lock(threadMutex);
     running = true;
-    if (!renderThread) renderThread = std::make_unique<std::thread>([self = shared_from_this()] { self->run(); });
+    if (renderThread) return;
+    renderThread = std::make_unique<std::thread>([self = shared_from_this()] { self->run(); });
+    renderThreadId = renderThread->get_id();
 }
 
 // Returns after the iteration in progress. Joining from the render thread itself
 // throws resource_deadlock_would_occur.
 void InputSourceRenderCtrl::Impl::release() {
+    // Tested before the lock, which a host thread's release() holds through the join of
+    // this very thread, whose tap may be the caller.
+    if (onRenderThread()) throw std::system_error(std::make_error_code(std::errc::resource_deadlock_would_occur));
     std::lock_guard lock(threadMutex);
     running = false;
     if (renderThread) renderctrl::joinFromOtherThread(*renderThread);
     renderThread.reset();
+    renderThreadId = std::thread::id();
 }
 
 // An owner destroyed from one of the thread's own callbacks cannot join it: the loop
 // ends after the current iteration instead.
 void InputSourceRenderCtrl::Impl::releaseUnlessOnRenderThread() {
-    {
-        std::lock_guard lock(threadMutex);
-        if (renderctrl::isCallingThread(renderThread)) {
-            running = false;
-            return;
-        }
+    if (onRenderThread()) {
+        running = false;
+        return;
     }
     release();
 }
+
+bool InputSourceRenderCtrl::Impl::onRenderThread() const { return renderThreadId.load() == std::this_thread::get_id(); }
 
 void InputSourceRenderCtrl::Impl::run() {
     QRC_INFO("Render Ctrl Thread started.");

@@ -29,9 +29,15 @@ void RenderCtrl::Impl::release() {
 // ends after the pass and wait in progress instead, and the thread's own reference
 // keeps the Impl alive until then.
 void RenderCtrl::Impl::stopThread() {
+    // Tested before the thread lock: a host thread's release() holds it through the join
+    // of this very thread, whose tap may be the caller.
+    if (insidePass()) {
+        _running = false;
+        return;
+    }
     {
         std::lock_guard lock(_threadMutex);
-        if (insidePass() || renderctrl::isCallingThread(_thread)) {
+        if (renderctrl::isCallingThread(_thread)) {
             _running = false;
             return;
         }
