@@ -9,7 +9,7 @@ FUZZ_SECONDS ?= 60
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_NOHASHDIR := 1
 
-.PHONY: deps deps-windows test sandbox docs tsan asan bench fuzz windows windows-test abi-build abi-check abi-update ci format
+.PHONY: deps deps-windows test sandbox docs tsan asan bench fuzz fuzz-api windows windows-test abi-build abi-check abi-update ci format
 
 deps:
 	@scripts/install-deps.sh
@@ -57,6 +57,17 @@ fuzz:
 	cmake --build --preset fuzz --target qrc_porttable_fuzz
 	mkdir -p build/fuzz/corpus build/fuzz/findings
 	build/fuzz/bin/qrc_porttable_fuzz -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=build/fuzz/findings/ build/fuzz/corpus
+
+# The host API sequence fuzzer (tests/edges/sequencefuzz_test.cpp), FUZZ_SECONDS long from a
+# fresh seed; SEED=<n> replays that one sequence, PRESET=tsan or asan runs under a sanitizer.
+# A failure prints its seed and the command that replays it.
+PRESET ?= default
+FUZZ_ENV_tsan := TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tsan.supp"
+FUZZ_ENV_asan := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+fuzz-api: deps
+	cmake --preset $(PRESET)
+	cmake --build --preset $(PRESET) --target qrc_sequencefuzz_tests
+	cd build/$(PRESET)/bin && $(FUZZ_ENV_$(PRESET)) $(if $(SEED),QRC_FUZZ_SEED=$(SEED) QRC_FUZZ_SEQUENCES=1,QRC_FUZZ_SEED=$$(( $$(date +%s) % 1000000000 )) QRC_FUZZ_SECONDS=$(FUZZ_SECONDS)) ./qrc_sequencefuzz_tests
 
 # The Windows cross build (MinGW-w64) and its test suite under Wine.
 windows: deps-windows

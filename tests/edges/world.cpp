@@ -53,11 +53,26 @@ void World::wireManager() {
     mgr->setRenderFacade(host.facade);
     mgr->setSenderMgr(&host.senderMgr);
     mgr->setPhysicsOutputMgr(host.physicsOutputMgr);
-    mgr->setFrameDataCallBack([this](const MediaInfo& info, const IFrame*) {
+    mgr->setFrameDataCallBack(managerTap());
+}
+
+FrameDataCallBack World::managerTap() {
+    return [this](const MediaInfo& info, const IFrame*) {
         const bool frameSync = info.mediaId == kFrameSyncLayer;
         qorva::sim::pausePoint("tap", frameSync ? kFrameSyncCard : kOwnThreadCard);
         onCallback(frameSync ? Callback::frameSyncTap : Callback::renderTap);
-    });
+    };
+}
+
+FrameDataCallBack World::inputFrameTap() {
+    return [](const MediaInfo&, const IFrame*) { qorva::sim::pausePoint("inputFrameTap"); };
+}
+
+InputFrameDataUpdateCallBack World::inputUpdateTap() {
+    return [this](uint64_t, const IFrame*) {
+        qorva::sim::pausePoint("inputTap");
+        onCallback(Callback::inputTap);
+    };
 }
 
 void World::wireInputs() {
@@ -72,11 +87,8 @@ void World::wireInputs() {
     inputs->setMediaDispatchMgr(host.dispatchMgr);
     inputs->setMediaMgr(&host.mediaMgr);
     inputs->setZQRuntime(&host.runtime);
-    inputs->setFrameDataCallBack([](const MediaInfo&, const IFrame*) { qorva::sim::pausePoint("inputFrameTap"); });
-    inputs->setInputFrameDataUpdateCallBack([this](uint64_t, const IFrame*) {
-        qorva::sim::pausePoint("inputTap");
-        onCallback(Callback::inputTap);
-    });
+    inputs->setFrameDataCallBack(inputFrameTap());
+    inputs->setInputFrameDataUpdateCallBack(inputUpdateTap());
     inputs->setRenderFacade(host.facade);
 }
 

@@ -52,6 +52,11 @@ public:
     // From now on a host call `call` (at `where`, or anywhere when empty) is a violation.
     void close(const std::string& call, const std::string& where = {});
     std::vector<std::string> violations() const;
+    // The taps the show hands in (the manager's, the input controller's two), to hand
+    // them in again after a test cleared them.
+    FrameDataCallBack managerTap();
+    FrameDataCallBack inputFrameTap();
+    InputFrameDataUpdateCallBack inputUpdateTap();
 
     qorva::sim::SimHost host;
     std::shared_ptr<qorva::sim::SimRenderFacade> frameSyncCard;

@@ -34,7 +34,8 @@ std::optional<size_t> settledThreads(size_t expected, std::chrono::seconds limit
     return count;
 }
 
-Watchdog::Watchdog(std::chrono::milliseconds limit) : _limit(limit), _thread([this] { run(); }) {}
+Watchdog::Watchdog(std::chrono::milliseconds limit, std::function<void(int)> report)
+    : _limit(limit), _report(std::move(report)), _thread([this] { run(); }) {}
 
 Watchdog::~Watchdog() {
     {
@@ -64,7 +65,10 @@ void Watchdog::run() {
     std::unique_lock lock(_mutex);
     while (!_stop) {
         if (_cycle >= 0 && std::chrono::steady_clock::now() >= _deadline) {
-            std::fprintf(stderr, "stress: cycle %d hung\n", _cycle);
+            if (_report)
+                _report(_cycle);
+            else
+                std::fprintf(stderr, "stress: cycle %d hung\n", _cycle);
             std::abort();
         }
         const auto wake = _cycle >= 0 ? _deadline : std::chrono::steady_clock::now() + _limit;

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -25,7 +26,8 @@ std::optional<size_t> settledThreads(size_t expected, std::chrono::seconds limit
 // without saying where.
 class Watchdog {
 public:
-    explicit Watchdog(std::chrono::milliseconds limit);
+    // `report` says what hung (by default "stress: cycle <n> hung") before the abort.
+    explicit Watchdog(std::chrono::milliseconds limit, std::function<void(int cycle)> report = {});
     ~Watchdog();
     Watchdog(const Watchdog&) = delete;
     Watchdog& operator=(const Watchdog&) = delete;
@@ -37,6 +39,7 @@ private:
     void run();
 
     const std::chrono::milliseconds _limit;
+    const std::function<void(int)> _report;
     std::mutex _mutex;
     std::condition_variable _changed;
     int _cycle = -1;  // -1: disarmed
