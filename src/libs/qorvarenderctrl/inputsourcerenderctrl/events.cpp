@@ -40,10 +40,7 @@ void InputSourceRenderCtrl::Impl::setMediaDispatchMgr(std::weak_ptr<IMediaDispat
         return;
     }
     mediaDispatchMgr.set(std::move(mgr));
-    {
-        const std::lock_guard lock(dispatchWiringMutex);
-        dispatchesWired = true;
-    }
+    dispatchWiring.open();
     visitDispatchMgrConnections(*shared, [this](auto& signal, auto pmf) { signal.connect(pmf, weak_from_this()); });
 }
 
@@ -55,40 +52,22 @@ void InputSourceRenderCtrl::Impl::unsetMediaDispatchMgr() {
         QRC_INFO("mediaDispatchMgr is null.");
         return;
     }
-    std::vector<std::shared_ptr<IDispatch>> dispatches;
-    for (const auto& dispatch : shared->getDispatches())
-        if (auto alive = dispatch.lock()) dispatches.push_back(std::move(alive));
-    {
-        const std::lock_guard lock(dispatchWiringMutex);
-        dispatchesWired = false;
-        for (const auto& wired : std::exchange(wiredDispatches, {})) {
-            auto alive = wired.lock();
-            if (alive && std::find(dispatches.begin(), dispatches.end(), alive) == dispatches.end())
-                dispatches.push_back(std::move(alive));
-        }
-        for (const auto& dispatch : dispatches) unwire(*dispatch);
-    }
+    dispatchWiring.close(renderctrl::liveDispatches(*shared), [this](IDispatch& dispatch) { unwire(dispatch); });
     visitDispatchMgrConnections(*shared, [this](auto& signal, auto pmf) { signal.disconnect(pmf, this); });
 }
 
 void InputSourceRenderCtrl::Impl::onDispatchAdded(std::weak_ptr<IDispatch> dispatch) {
     const auto shared = dispatch.lock();
     if (!shared) return;
-    const std::lock_guard lock(dispatchWiringMutex);
-    if (!dispatchesWired) return;  // an emission that began before unsetMediaDispatchMgr
-    visitDispatchConnections(*shared, [this](auto& signal, auto pmf) { signal.connect(pmf, weak_from_this()); });
-    wiredDispatches.push_back(shared);
+    dispatchWiring.add(shared, [this](IDispatch& wired) {
+        visitDispatchConnections(wired, [this](auto& signal, auto pmf) { signal.connect(pmf, weak_from_this()); });
+    });
 }
 
 void InputSourceRenderCtrl::Impl::onDispatchRemoved(std::weak_ptr<IDispatch> dispatch) {
     const auto shared = dispatch.lock();
     if (!shared) return;
-    const std::lock_guard lock(dispatchWiringMutex);
-    std::erase_if(wiredDispatches, [&](const std::weak_ptr<IDispatch>& wired) {
-        const auto alive = wired.lock();
-        return !alive || alive == shared;
-    });
-    unwire(*shared);
+    dispatchWiring.remove(shared, [this](IDispatch& removed) { unwire(removed); });
 }
 
 void InputSourceRenderCtrl::Impl::unwire(IDispatch& dispatch) {

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/dispatchwiring.h"
 #include "common/guarded.h"
 #include "qorvarenderctrl/inputsourcerenderctrl.h"
 
@@ -67,11 +68,7 @@ public:
 
     InputSourceRenderCtrl* owner;
     renderctrl::Guarded<std::weak_ptr<IMediaDispatchMgr>> mediaDispatchMgr;
-    // As the manager's: unsetMediaDispatchMgr leaves no dispatch wired, also one that
-    // an emission already under way is wiring or would wire.
-    std::mutex dispatchWiringMutex;
-    bool dispatchesWired = false;
-    std::vector<std::weak_ptr<IDispatch>> wiredDispatches;
+    renderctrl::DispatchWiring dispatchWiring;
     std::atomic<tarsel::IMediaMgr*> _mediaMgr{nullptr};
     std::mutex updateMutex;
     std::mutex threadMutex;  // guards renderThread

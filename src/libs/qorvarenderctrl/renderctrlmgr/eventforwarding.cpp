@@ -20,21 +20,13 @@ std::shared_ptr<ITimelineDispatch> firstTimelineDispatch(IMediaDispatchMgr& mgr)
 void RenderCtrlMgr::Impl::onDispatchAdded(std::weak_ptr<IDispatch> dispatch) {
     const auto shared = dispatch.lock();
     if (!shared) return;
-    const std::lock_guard lock(dispatchWiringMutex);
-    if (!dispatchesWired) return;  // an emission that began before unsetMediaDispatchMgr
-    wireDispatch(*shared);
-    wiredDispatches.push_back(shared);
+    dispatchWiring.add(shared, [this](IDispatch& wired) { wireDispatch(wired); });
 }
 
 void RenderCtrlMgr::Impl::onDispatchRemoved(std::weak_ptr<IDispatch> dispatch) {
     const auto shared = dispatch.lock();
     if (!shared) return;
-    const std::lock_guard lock(dispatchWiringMutex);
-    std::erase_if(wiredDispatches, [&](const std::weak_ptr<IDispatch>& wired) {
-        const auto alive = wired.lock();
-        return !alive || alive == shared;
-    });
-    unwireDispatch(*shared);
+    dispatchWiring.remove(shared, [this](IDispatch& removed) { unwireDispatch(removed); });
 }
 
 void RenderCtrlMgr::Impl::wireDispatch(IDispatch& dispatch) {

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/dispatchwiring.h"
 #include "common/guarded.h"
 #include "qorvarenderctrl/renderctrlmgr.h"
 #include "renderctrl/renderctrl.h"
@@ -26,6 +27,7 @@ using qorva::mediaoutput::IPhysicsOutputMgr;
 using qorva::mediaoutput::IRenderFacade;
 using qorva::mediaoutput::IVirtualSenderMgr;
 using qorva::mediaoutput::LayoutAttribute;
+using renderctrl::DispatchWiring;
 using renderctrl::Guarded;
 using tarsel::EditingMode;
 
@@ -170,13 +172,7 @@ public:
     // references are replaced under a lock, raw pointers and settings are atomics:
     // handlers and render threads may read them while the host replaces them.
     Guarded<std::weak_ptr<IMediaDispatchMgr>> mediaDispatchMgr;
-    // Held while a dispatch is wired or unwired: unsetMediaDispatchMgr waits for a
-    // dispatch being wired by an emission already under way, and one that comes after
-    // it wires nothing. The dispatches wired so far are kept, so that the unset reaches
-    // one the dispatch manager does not list (yet).
-    std::mutex dispatchWiringMutex;
-    bool dispatchesWired = false;
-    std::vector<std::weak_ptr<IDispatch>> wiredDispatches;
+    DispatchWiring dispatchWiring;
     std::atomic<tarsel::IMediaMgr*> _mediaMgr{nullptr};
     Guarded<std::weak_ptr<IMediaOutputLayoutMgr>> layoutMgr;
     std::atomic<bool> frameDataSwitch{true};

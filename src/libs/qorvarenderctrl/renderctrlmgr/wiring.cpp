@@ -56,10 +56,7 @@ void RenderCtrlMgr::Impl::setMediaDispatchMgr(std::weak_ptr<IMediaDispatchMgr> m
         QRC_WARN("shareDispatchMgr is null");
         return;
     }
-    {
-        const std::lock_guard lock(dispatchWiringMutex);
-        dispatchesWired = true;
-    }
+    dispatchWiring.open();
     visitDispatchMgrConnections(*shared, [this](auto& signal, auto pmf) { signal.connect(pmf, weak_from_this()); });
 }
 
@@ -74,19 +71,8 @@ void RenderCtrlMgr::Impl::unsetMediaDispatchMgr() {
         QRC_INFO("mediaDispatchMgr is null.");
         return;
     }
-    std::vector<std::shared_ptr<IDispatch>> dispatches;
-    for (const auto& dispatch : shared->getDispatches())
-        if (auto alive = dispatch.lock()) dispatches.push_back(std::move(alive));
-    {
-        const std::lock_guard lock(dispatchWiringMutex);
-        dispatchesWired = false;
-        for (const auto& wired : std::exchange(wiredDispatches, {})) {
-            auto alive = wired.lock();
-            if (alive && std::find(dispatches.begin(), dispatches.end(), alive) == dispatches.end())
-                dispatches.push_back(std::move(alive));
-        }
-        for (const auto& dispatch : dispatches) unwireDispatch(*dispatch);
-    }
+    dispatchWiring.close(renderctrl::liveDispatches(*shared),
+                         [this](IDispatch& dispatch) { unwireDispatch(dispatch); });
     visitDispatchMgrConnections(*shared, [this](auto& signal, auto pmf) { signal.disconnect(pmf, this); });
 }
 
