@@ -299,9 +299,14 @@ TEST_F(RenderLoop, DestroyingTheControllerJoinsItsThread) {
 // itself, so the loop ends after that pass and nothing it still uses is freed.
 TEST_F(RenderLoop, DestroyedFromItsOwnPassTheControllerEndsAfterThatPass) {
     const uint64_t kept = renderctrl::keptThreadCount();
-    card->setRenderHook([this] { ctrl.reset(); });
+    std::promise<void> started;  // the host's start() has returned before its pass drops it
+    card->setRenderHook([this, after = started.get_future().share()] {
+        after.wait_for(5s);
+        ctrl.reset();
+    });
     card->vblank().open();
     ctrl->start();
+    started.set_value();
     ASSERT_TRUE(log.waitFor(Info, "Render Ctrl Thread stoped."));
     ASSERT_TRUE(renderctrl::joinKeptThreads(kept + 1, 5s));  // the thread has ended
     EXPECT_EQ(card->renders(), 1u);

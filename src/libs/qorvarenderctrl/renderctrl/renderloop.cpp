@@ -9,6 +9,8 @@
 namespace qorva::mediadispatch {
 
 void RenderCtrl::Impl::start() {
+    // A pass of the new thread may drop the last other reference before this returns.
+    const auto self = shared_from_this();
     std::lock_guard lock(_threadMutex);
     _running = true;
     // The thread holds a reference to the Impl: see ~RenderCtrl.
