@@ -100,7 +100,9 @@ private:
     // and a callback never takes this mutex.
     std::mutex _timerMutex;
     std::shared_ptr<RestoreGate> _restoreGate = std::make_shared<RestoreGate>();
-    bool _wired = false;  // set by setLinkMgr, cleared by unsetLinkMgr (host thread)
+    // Set by setLinkMgr, cleared by unsetLinkMgr; read by the destructor, which may run on
+    // the runtime's thread at the end of a restore.
+    std::atomic<bool> _wired{false};
 };
 
 }  // namespace qorva::mediadispatch
