@@ -30,11 +30,6 @@ using namespace std::chrono_literals;
 using namespace qorva::sim;
 using tarsel::EditingMode;
 
-// Known library defects stepped around; turn each on once it is fixed.
-constexpr bool kTeardownOnFrameSyncThread = false;   // release() or the manager's drop in the frame sync tap
-constexpr bool kTimerTaskAgainstUnset = false;       // setRenderFacade's posted timer task racing unsetZQRuntime
-constexpr bool kStopInRenderTapWhileJoined = false;  // a render tap stopping its thread while a host joins it
-
 constexpr int kHostThreads = 3;
 constexpr int kOpsPerThread = 30;
 constexpr int kDefaultSequences = 20;
@@ -149,11 +144,6 @@ void releaseFrom(Ctx& c, T& object) {
         if (!c.inside) throw;
     }
 }
-// Whether the manager may be stopped (released, its tap cleared, dropped) from here yet.
-bool mayStop(Ctx& c) {
-    return (kTeardownOnFrameSyncThread || c.inside != Callback::frameSyncTap) &&
-           (kStopInRenderTapWhileJoined || c.inside != Callback::renderTap);
-}
 // Duty: the input source controller's callbacks do not call back into it (its release
 // is documented to throw there, its drop to end the thread after the pass).
 bool notInItsCallback(Ctx& c) { return c.inside != Callback::inputTap; }
@@ -232,18 +222,18 @@ void addOrRemoveDispatch(Ctx& c) {
 
 // Each operation's variants (an expiring service, a switch turned off) come at random.
 const std::vector<Op> kOps = {
-    {"mgr.release", kMgr, kNoLane, kLate | kJoins, mayStop,
+    {"mgr.release", kMgr, kNoLane, kLate | kJoins, nullptr,
      [](Ctx& c) { releaseFrom(c, c.mgr()), c.f.frameSyncAlive = false, c.f.released = true; }},
     // Duty: createFrameSync makes a new object and does not end one that is alive.
     {"mgr.createFrameSync", kMgr, kNoLane, kAlone | kLate, [](Ctx& c) { return !c.f.frameSyncAlive; },
      [](Ctx& c) { c.mgr().createFrameSync(), c.f.frameSyncAlive = true; }},
     {"mgr.setRenderFacade", kMgr, kNoLane, 0, nullptr,
      [](Ctx& c) {
-         c.mgr().setFrameSyncLocalCheck(kTimerTaskAgainstUnset);
+         c.mgr().setFrameSyncLocalCheck(true);
          c.mgr().setRenderFacade(c.one(8) ? std::make_shared<SimRenderFacade>() : c.h().facade);
      }},
     {"mgr.setTap", kMgr, kNoLane, 0, nullptr, setTap},
-    {"mgr.clearTap", kMgr, kNoLane, kLate | kJoins, mayStop, clearTap},
+    {"mgr.clearTap", kMgr, kNoLane, kLate | kJoins, nullptr, clearTap},
     {"mgr.setOthers", kMgr, kNoLane, 0, nullptr,
      [](Ctx& c) {
          c.mgr().setPhysicsOutputMgr(c.one(8) ? std::make_shared<SimPhysicsOutputMgr>() : c.h().physicsOutputMgr);
@@ -274,7 +264,7 @@ const std::vector<Op> kOps = {
          c.mgr().setMediaDispatchMgr(std::make_shared<SimMediaDispatchMgr>());
      }},
     // Duty: the cluster link goes first out.
-    {"mgr.drop", kMgr, kNoLane, kAlone | kLate | kJoins, [](Ctx& c) { return c.f.closed[kLink] && mayStop(c); },
+    {"mgr.drop", kMgr, kNoLane, kAlone | kLate | kJoins, [](Ctx& c) { return c.f.closed[kLink].load(); },
      [](Ctx& c) { drop(c, kMgr); }},
     {"inputs.release", kInputs, kNoLane, kSeldom | kJoins, nullptr, [](Ctx& c) { releaseFrom(c, c.in()); }},
     {"inputs.setRenderFacade", kInputs, kNoLane, 0, notInItsCallback,
