@@ -61,11 +61,13 @@ public:
     /// Unregisters those event handlers and forgets the runtime.
     void unsetZQRuntime();
     /// The frame data tap: each placement of an input, scaled to 150x84, on the controller's
-    /// thread. An empty function removes it; a pass in progress may still call the old one, so
-    /// call release() first before freeing its receiver.
+    /// thread, while the switch is on and the edit client connected. An empty function removes
+    /// it; a pass in progress may still call the old one, so call release() first before
+    /// freeing its receiver. The controller lets its copy go when its next pass begins.
     void setFrameDataCallBack(const FrameDataCallBack& callback);
-    /// The input-frame tap, on the controller's thread: the scaled frame when the frame data tap
-    /// is set, the source's own frame otherwise. While it is set no stream source is marked
+    /// The input-frame tap, on the controller's thread: the source's own frame while the frame
+    /// data tap is not set; while it is set, the scaled frame when the switch is on and the edit
+    /// client connected, and nothing otherwise. While it is set no stream source is marked
     /// offline.
     void setInputFrameDataUpdateCallBack(const InputFrameDataUpdateCallBack& callback);
     /// Turns the frame data tap on or off (on by default).
