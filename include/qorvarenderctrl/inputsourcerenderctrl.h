@@ -20,7 +20,8 @@ using InputFrameDataUpdateCallBack = std::function<void(uint64_t, const zq::medi
 /// Renders the host's input (live stream) sources on a thread of its own, 16 ms apart,
 /// feeds their frame taps and marks stream sources offline after 10.001 s without a frame.
 /// Its operations run on the host's calling thread, the callbacks on the controller's
-/// thread: keep them short and do not call back into the controller from them.
+/// thread while it holds its pass lock: keep them short. From them release() throws and the
+/// destructor lets the thread end after that pass.
 class QORVARENDERCTRL_API InputSourceRenderCtrl {
 public:
     /// A controller without services; setRenderFacade() starts its thread.
@@ -41,7 +42,8 @@ public:
     void release();
     /// Stores the facade (weak, locked per pass) and starts the thread if there is none yet:
     /// set it last. The thread holds the facade it started with while it runs; an expired one
-    /// ends it at once, logging "renderFacade is null." (info).
+    /// ends it at once, logging "renderFacade is null." (info), and only release() lets a
+    /// later call start a new one.
     void setRenderFacade(std::weak_ptr<qorva::mediaoutput::IRenderFacade> facade);
     /// Stores the media manager (borrowed, never owned) whose input sources each pass renders;
     /// a pass without it logs "_mediaMgr is null." (info).

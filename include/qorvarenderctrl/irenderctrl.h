@@ -34,8 +34,9 @@ public:
     /// connects to its dispatch added and removed signals: set it before the host adds its
     /// dispatches. An expired one is stored and logs "shareDispatchMgr is null" (warning).
     virtual void setMediaDispatchMgr(std::weak_ptr<IMediaDispatchMgr> mgr) = 0;
-    /// Disconnects from the dispatch manager and every dispatch it lists and takes it from the
-    /// controllers. Without one it logs "mediaDispatchMgr is null." (info).
+    /// Disconnects from the dispatch manager, from every dispatch it lists and from every one
+    /// wired since it was set, and takes it from the controllers (the manager keeps its weak
+    /// reference). Without one it logs "mediaDispatchMgr is null." (info).
     /// The disconnect returns at once: an emission already in progress may still call in once,
     /// so let it return before dropping the last reference (README, "Signals: what the
     /// host must do").
