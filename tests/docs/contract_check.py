@@ -39,7 +39,7 @@ def matching(text, start, opening, closing):
 
 
 def kind(params):
-    """The parameter part of a key: told apart only for constructors and assignment."""
+    """The parameter text of a key: told apart only for constructors and assignment."""
     params = params.strip()
     if not params:
         return "()"
