@@ -20,7 +20,8 @@ using InputFrameDataUpdateCallBack = std::function<void(uint64_t, const zq::medi
 /// Renders the host's input (live stream) sources on a thread of its own, 16 ms apart,
 /// feeds their frame taps and marks stream sources offline after 10.001 s without a frame.
 /// Its operations run on the host's calling thread, the callbacks on the controller's
-/// thread: keep them short and do not call back into the controller from them.
+/// thread while it holds its pass lock: keep them short. From them release() throws and the
+/// destructor lets the thread end after that pass.
 class QORVARENDERCTRL_API InputSourceRenderCtrl {
 public:
     /// A controller without services; setRenderFacade() starts its thread.
@@ -41,7 +42,8 @@ public:
     void release();
     /// Stores the facade (weak, locked per pass) and starts the thread if there is none yet:
     /// set it last. The thread holds the facade it started with while it runs; an expired one
-    /// ends it at once, logging "renderFacade is null." (info).
+    /// ends it at once, logging "renderFacade is null." (info), and only release() lets a
+    /// later call start a new one.
     void setRenderFacade(std::weak_ptr<qorva::mediaoutput::IRenderFacade> facade);
     /// Stores the media manager (borrowed, never owned) whose input sources each pass renders;
     /// a pass without it logs "_mediaMgr is null." (info).
@@ -61,11 +63,13 @@ public:
     /// Unregisters those event handlers and forgets the runtime.
     void unsetZQRuntime();
     /// The frame data tap: each placement of an input, scaled to 150x84, on the controller's
-    /// thread. An empty function removes it; a pass in progress may still call the old one, so
-    /// call release() first before freeing its receiver.
+    /// thread, while the switch is on and the edit client connected. An empty function removes
+    /// it; a pass in progress may still call the old one, so call release() first before
+    /// freeing its receiver. The controller lets its copy go when its next pass begins.
     void setFrameDataCallBack(const FrameDataCallBack& callback);
-    /// The input-frame tap, on the controller's thread: the scaled frame when the frame data tap
-    /// is set, the source's own frame otherwise. While it is set no stream source is marked
+    /// The input-frame tap, on the controller's thread: the source's own frame while the frame
+    /// data tap is not set; while it is set, the scaled frame when the switch is on and the edit
+    /// client connected, and nothing otherwise. While it is set no stream source is marked
     /// offline.
     void setInputFrameDataUpdateCallBack(const InputFrameDataUpdateCallBack& callback);
     /// Turns the frame data tap on or off (on by default).

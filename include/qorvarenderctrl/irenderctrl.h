@@ -18,8 +18,8 @@
 namespace qorva::mediadispatch {
 
 /// The frame data tap: the MediaInfo of a drawn layer (the layer is its third id) and a
-/// copy of its frame, down-scaled unless the layer is tapped unscaled, valid only during
-/// the call.
+/// down-scaled copy of its frame (the player's frame itself when the layer is tapped
+/// unscaled), valid only during the call.
 using FrameDataCallBack = std::function<void(const qorva::MediaInfo&, const zq::mediacore::IFrame*)>;
 
 /// The interface through which the host drives the render control manager, RenderCtrlMgr,
@@ -34,22 +34,25 @@ public:
     /// connects to its dispatch added and removed signals: set it before the host adds its
     /// dispatches. An expired one is stored and logs "shareDispatchMgr is null" (warning).
     virtual void setMediaDispatchMgr(std::weak_ptr<IMediaDispatchMgr> mgr) = 0;
-    /// Disconnects from the dispatch manager and every dispatch it lists and takes it from the
-    /// controllers. Without one it logs "mediaDispatchMgr is null." (info).
+    /// Disconnects from the dispatch manager, from every dispatch it lists and from every one
+    /// wired since it was set, and takes it from the controllers (the manager keeps its weak
+    /// reference). Without one it logs "mediaDispatchMgr is null." (info).
     /// The disconnect returns at once: an emission already in progress may still call in once,
     /// so let it return before dropping the last reference (README, "Signals: what the
     /// host must do").
     virtual void unsetMediaDispatchMgr() = 0;
     /// Stores the media manager (borrowed, never owned), hands it to the controllers and
-    /// connects to its display card and frame time signals. A null one is only stored.
+    /// connects to its display card and frame time signals. A null one is stored and handed on
+    /// but connects nothing.
     virtual void setMediaMgr(tarsel::IMediaMgr* mgr) = 0;
     /// Disconnects from the media manager, calls its mediaMgrDetached() and takes it from the
     /// manager and the controllers. The host calls it after release().
     virtual void unsetMediaMgr() = 0;
     /// Stores the facade (weak, locked per use) and makes a render controller for each card it
-    /// lists that has none yet, with the services and settings set so far: a card given to the
-    /// frame sync object (createFrameSync()) is driven by that library's thread, any other gets
-    /// a render thread of its own. An expired facade is only stored.
+    /// lists that has none yet: a card given to the frame sync object (createFrameSync()) is
+    /// driven by that library's thread, any other gets a render thread of its own, started
+    /// before the controller is handed the services and settings set so far, so that its first
+    /// passes may go without them. An expired facade is only stored.
     virtual void setRenderFacade(std::weak_ptr<qorva::mediaoutput::IRenderFacade> facade) = 0;
     /// Hands the tap to the controllers that exist, so the host sets it after setRenderFacade().
     /// It is called on the render threads and the frame sync thread, several at once. An empty
@@ -62,8 +65,8 @@ public:
     /// those setRenderFacade() makes later.
     virtual void setFrameDataSwitch(bool on) = 0;
     /// The layer whose frame time the frame sync master card reports to the media manager while
-    /// setFrameSyncFlag() is on; -1 (the default) reports none. Reaches existing and later
-    /// controllers.
+    /// setFrameSyncFlag() is on; -1 (the default) reports none. Reaches the controllers that
+    /// exist and those setRenderFacade() later gives to the frame sync object.
     virtual void setFrameSyncCheckLayerIndex(int32_t /*index*/) {}
     /// The sync mode setRenderFacade() hands the frame sync object as it adds each card to it:
     /// set it before setRenderFacade().
@@ -81,15 +84,18 @@ public:
     /// "_frameSyncRenderCtrl is null" (warning).
     virtual void setFrameSyncFlag(bool /*flag*/) {}
     /// Stops and joins each card's render thread in the order of the card texts, then stops the
-    /// frame time log and destroys the frame sync object: the first step of shutdown. Called on
-    /// a library thread (from the tap, or from a host call a pass makes) it joins nothing and
-    /// returns at once: the render threads end after their pass and are joined by the next
-    /// release() or when the manager goes; on the frame sync thread the object is destroyed on
-    /// a thread of the library once that thread has left its pass. A later release() from a
-    /// host thread returns once all of it is done.
+    /// frame time log and destroys the frame sync object: the first step of shutdown. Called
+    /// inside a draw pass (from the tap, or from a host call a pass makes) it joins no render
+    /// thread: they end after their pass and are joined by the next release() or when the
+    /// manager goes. Called from a card's vertical-blank wait on its render thread, it lets that
+    /// thread end after the wait and joins the other cards' threads. On the frame sync thread
+    /// the object is destroyed on a thread of the library once that thread has left its call;
+    /// on any other thread at once. It throws nothing of its own. A later release() from a host thread
+    /// returns once all of it is done.
     virtual void release() = 0;
     /// Disconnects from the layout manager and its render view and withdraws the callbacks set
-    /// on them; the controllers keep it for a pass in progress. Without one it logs
+    /// on them. The controllers keep their weak reference to it and go on locking it for their
+    /// passes until the manager goes or another one is set. Without one it logs
     /// "layoutMgr is null" (warning).
     /// The disconnect returns at once: an emission already in progress may still call in once,
     /// so let it return before dropping the last reference (README, "Signals: what the
@@ -139,8 +145,8 @@ public:
     /// not from a task setRenderFacade() posted before.
     virtual void unsetZQRuntime() = 0;
     /// Hands the virtual sender manager (borrowed) to the controllers that exist: set it after
-    /// setRenderFacade(). Each pass then sends the card's output textures to it, unless the
-    /// runtime is in client mode.
+    /// setRenderFacade(). Each pass then sends the card's output textures to it while a runtime
+    /// is set that is not in client mode.
     virtual void setSenderMgr(qorva::mediaoutput::IVirtualSenderMgr* mgr) = 0;
 };
 

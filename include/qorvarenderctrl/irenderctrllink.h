@@ -17,7 +17,9 @@ public:
     virtual ~IRenderCtrlLink() = default;
     /// Connects to the link manager's role and cluster signals and registers the port report
     /// methods; borrowed, never owned. The host sets it last. A null one is stored and logs
-    /// "linkMgr is nullptr!" (warning).
+    /// "linkMgr is nullptr!" (warning). On a master backup the "40reportPorts" method throws
+    /// std::invalid_argument ("unpack failed: Args not match!") into the link manager's
+    /// dispatcher on a table that does not decode, and keeps the table it had.
     virtual void setLinkMgr(tarsel::link::ILinkMgr* linkMgr) = 0;
     /// Disconnects from the link manager and unregisters the methods: the first step of
     /// shutdown. Without one it logs "linkMgr is nullptr!" (warning).

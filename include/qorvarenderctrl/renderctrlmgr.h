@@ -19,9 +19,10 @@ public:
     /// Shares the other's implementation.
     RenderCtrlMgr& operator=(const RenderCtrlMgr& other);
     /// With the last copy, stops the frame time log, destroys the frame sync object and joins
-    /// every render thread, also when the host did not call release(). Dropped on a library
-    /// thread (from the tap), it joins nothing there: the threads end after their pass, and the
-    /// frame sync object is destroyed once the frame sync thread has left its pass.
+    /// every render thread, also when the host did not call release(). Dropped inside a draw
+    /// pass (from the tap), it joins no render thread: they end after their pass. Dropped on
+    /// the frame sync thread, the frame sync object is destroyed on a thread of the library once
+    /// that thread has left its call.
     ~RenderCtrlMgr() override;
 
     void setMediaDispatchMgr(std::weak_ptr<IMediaDispatchMgr> mgr) override;
@@ -52,13 +53,15 @@ public:
 
     // The frame sync object's network side, for the cluster link: it calls these on the link
     // manager's dispatcher thread and on the runtime's timer thread.
-    /// Links the frame sync object to a node's port. Without an object it logs
-    /// "_impl->_frameSync is null." (info) and returns false.
+    /// Links the frame sync object to a node's port, after logging "Link linkTarget ip:{}"
+    /// (info). Without an object it logs "_impl->_frameSync is null." (info) and returns false.
     bool linkTarget(const char* ip, int port);
-    /// Undoes linkTarget(); without an object the same log and false.
+    /// Undoes linkTarget(), after logging "Link dislinkTarget ip:{}" (info); without an object
+    /// the same log as linkTarget() and false.
     bool dislinkTarget(const char* ip, int port);
     /// Hands isClear to the frame sync object: true when the node becomes master backup, false
-    /// when it restores the links as master. Without an object the same log and false.
+    /// when it restores the links as master, after logging "Link keepMasterTime isClear:{}"
+    /// (info). Without an object the same log as linkTarget() and false.
     bool keepMasterTime(bool isClear);
     /// The frame sync object's network port; without an object the same log and 0.
     int getNetPort();
