@@ -136,6 +136,27 @@ TEST_F(InputCtrl, FromItsOwnTapReleaseThrowsAndDestructionEndsTheThreadAfterThat
     EXPECT_EQ(log.count(Info, "Render Ctrl Thread stoped."), 1u);
 }
 
+// release() from its own tap cannot join, yet the loop ends after that pass; and the
+// pass lets its copy of the taps go at its end, so a cleared tap is gone at once.
+TEST_F(InputCtrl, ReleaseFromItsTapEndsTheLoopAndAClearedTapIsNotKept) {
+    addInput("a", {1});
+    auto captured = std::make_shared<bool>(false);
+    const std::weak_ptr<bool> watch = captured;
+    ctrl.setInputFrameDataUpdateCallBack([this, captured](uint64_t, const IFrame*) {
+        try {
+            ctrl.release();
+        } catch (const std::system_error&) {
+            *captured = true;
+        }
+    });
+    captured.reset();
+    start();
+    ctrl.setInputFrameDataUpdateCallBack({});
+    EXPECT_TRUE(watch.expired());
+    gate.open();
+    EXPECT_TRUE(log.waitFor(Info, "Render Ctrl Thread stoped."));
+}
+
 TEST_F(InputCtrl, AnEmptyFacadeEndsTheThreadAndALaterOneDoesNotRestartIt) {
     ctrl.setRenderFacade({});
     ASSERT_TRUE(log.waitFor(Info, "renderFacade is null."));

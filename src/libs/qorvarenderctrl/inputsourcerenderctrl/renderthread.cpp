@@ -40,8 +40,11 @@ void InputSourceRenderCtrl::Impl::setRenderFacade(std::weak_ptr<IRenderFacade> f
 // throws resource_deadlock_would_occur.
 void InputSourceRenderCtrl::Impl::release() {
     // Tested before the lock, which a host thread's release() holds through the join of
-    // this very thread, whose tap may be the caller.
-    if (onRenderThread()) throw std::system_error(std::make_error_code(std::errc::resource_deadlock_would_occur));
+    // this very thread, whose tap may be the caller. The loop still ends after this pass.
+    if (onRenderThread()) {
+        running = false;
+        throw std::system_error(std::make_error_code(std::errc::resource_deadlock_would_occur));
+    }
     std::lock_guard lock(threadMutex);
     running = false;
     if (renderThread) renderctrl::joinFromOtherThread(*renderThread);
@@ -78,6 +81,9 @@ void InputSourceRenderCtrl::Impl::run() {
 
 void InputSourceRenderCtrl::Impl::updateInputFrameData() {
     _pass = Pass{renderFacade.get(), _mediaMgr, frameDataCallBack.get(), inputFrameDataUpdateCallBack.get()};
+    // The pass lets its copies go at its end, a throwing one too: a cleared tap and what
+    // it captured are not kept until the next pass.
+    const std::unique_ptr<Pass, void (*)(Pass*)> passEnd(&_pass, [](Pass* pass) { *pass = {}; });
     const std::shared_ptr<IRenderFacade> facade = _pass.renderFacade.lock();
     // Without a facade (the host emptied the reference while the thread runs) the
     // loop keeps its rhythm rather than spin on the warning.
