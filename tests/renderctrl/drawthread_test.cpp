@@ -146,17 +146,35 @@ TEST_F(Drawing, DestructionJoinsTheThread) {
     EXPECT_EQ(log.messages(), (Strings{"Draw thread started.", "Draw thread stoped."}));
 }
 
-TEST_F(Drawing, DestroyedFromInsideRenderItEndsAfterThatDraw) {
+// From inside render() the owner cannot join: destroyed there, or stopped (which
+// throws), it lets the loop end after that draw.
+class FromInsideRender : public Drawing, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(FromInsideRender, TheLoopEndsAfterThatDraw) {
+    const bool stopped = GetParam();
     const uint64_t kept = renderctrl::keptThreadCount();
     auto owned = std::make_unique<DrawThread>();
-    facade->setRenderHook([&owned] { owned.reset(); });
+    bool threw = false;
+    facade->setRenderHook([&] {
+        if (!stopped) return owned.reset();
+        try {
+            owned->stop();
+        } catch (const std::system_error&) {
+            threw = true;
+        }
+    });
     owned->setRenderFacade(facade);
     owned->start();
     owned->requestDraw();
     ASSERT_TRUE(log.waitFor(renderctrl::log::Info, "Draw thread stoped."));
-    ASSERT_TRUE(renderctrl::joinKeptThreads(kept + 1, 5s));  // the thread has ended
+    if (!stopped) {
+        ASSERT_TRUE(renderctrl::joinKeptThreads(kept + 1, 5s));  // the thread has ended
+    }
+    EXPECT_EQ(threw, stopped);
     EXPECT_EQ(facade->renders(), 1u);
 }
+
+INSTANTIATE_TEST_SUITE_P(DestroyedOrStopped, FromInsideRender, ::testing::Bool());
 
 }  // namespace
 }  // namespace qorva::mediadispatch

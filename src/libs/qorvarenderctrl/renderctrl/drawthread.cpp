@@ -49,6 +49,8 @@ private:
     void awaitFacade();
     void drawRequested(qorva::mediaoutput::IRenderFacade& facade);
     void notifyDrawn();
+    // On the draw thread: the loop ends after the draw in progress, its waiters go.
+    void endAfterThisDraw();
 
     std::mutex _threadMutex;  // start and stop may come from different threads
     std::unique_ptr<std::thread> _thread;
@@ -86,10 +88,13 @@ void DrawThread::waitDrawn() {
 // Destroyed from inside render(), the owner cannot join: the loop ends after that
 // draw instead, and its waiters are let go.
 void DrawThread::Impl::stopUnlessOnDrawThread() {
-    if (!onDrawThread()) {
+    if (onDrawThread())
+        endAfterThisDraw();
+    else
         stop();
-        return;
-    }
+}
+
+void DrawThread::Impl::endAfterThisDraw() {
     _running = false;
     notifyDrawn();
 }
@@ -117,7 +122,10 @@ void DrawThread::Impl::start() {
 // cannot raise the flag again for the thread being joined. The thread's wait for a
 // request also ends on the lowered flag, whatever a draw in progress left in _drawn.
 void DrawThread::Impl::stop() {
-    if (onDrawThread()) throw std::system_error(std::make_error_code(std::errc::resource_deadlock_would_occur));
+    if (onDrawThread()) {  // lowered and woken as ever; only the join cannot be
+        endAfterThisDraw();
+        throw std::system_error(std::make_error_code(std::errc::resource_deadlock_would_occur));
+    }
     std::lock_guard lock(_threadMutex);
     _running = false;
     notifyDrawn();
