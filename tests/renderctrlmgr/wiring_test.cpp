@@ -204,6 +204,17 @@ TEST_F(Manager, TheRuntimeIsForwardedAndTakenBack) {
     mgr->unsetZQRuntime();
 }
 
+TEST_F(Manager, AReplacedRuntimeTakesTheFrameTimeTimerAlong) {
+    sim::SimRuntime other;
+    mgr->setZQRuntime(&host.runtime);
+    mgr->startFrameSyncTimer();
+    mgr->setZQRuntime(&other);
+    EXPECT_EQ(host.runtime.activeTimers(), 0u);
+    EXPECT_EQ(other.activeTimers(), 1u);
+    mgr->unsetZQRuntime();
+    EXPECT_EQ(other.activeTimers(), 0u);
+}
+
 struct TimerTaskCase {
     bool serverMode;
     int localCheck;

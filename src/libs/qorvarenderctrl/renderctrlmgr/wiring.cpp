@@ -201,11 +201,18 @@ void RenderCtrlMgr::Impl::setPhysicsOutputMgr(std::weak_ptr<IPhysicsOutputMgr> m
     forEachController([&](const std::string&, RenderCtrl& c) { c.setPhysicsOutputMgr(mgr); });
 }
 
+// A runtime replaced without unsetZQRuntime takes the frame time timer along: its id
+// means nothing to the new runtime, and the old one would run it on.
 void RenderCtrlMgr::Impl::setZQRuntime(tarsel::IZQRuntime* runtime) {
+    int timerId = -1;
+    tarsel::IZQRuntime* previous = nullptr;
     {
         std::lock_guard lock(runtimeMutex);
-        _zqRuntime = runtime;
+        previous = _zqRuntime.exchange(runtime);
+        if (previous != runtime) timerId = frameSyncTimerId.exchange(-1);
     }
+    if (timerId != -1 && previous) previous->stopTimer(timerId);
+    if (timerId != -1) startFrameSyncTimer();
     forEachController([&](const std::string&, RenderCtrl& c) { c.setZQRuntime(runtime); });
 }
 
