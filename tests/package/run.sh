@@ -35,7 +35,7 @@ shipped=$(find "$prefix" -path "$prefix/include" -prune -o \
 [[ -z $shipped ]] || fail "the package ships the host's libraries:"$'\n'"$shipped"
 cmake --install "$build" --component hoststandins --prefix "$hostlibs" >/dev/null
 
-configure=(-G Ninja -DQRC_PACKAGE_VERSION="$version")
+configure=(-G Ninja --no-warn-unused-cli -DQRC_PACKAGE_VERSION="$version")
 if [[ $mode == --windows ]]; then
     # The toolchain searches the target's root only: the package is named by its folder.
     configure+=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake"
