@@ -78,9 +78,12 @@ windows-test: windows
 	ctest --preset windows
 
 # The binary interface against the baselines in abi/: libabigail's abidiff on the
-# library and on the shared types, and the DLL's export table. abi-check also runs
-# scripts/abi-proof.sh, which shows in a scratch copy that the gate fails on a moved
-# virtual operation and an added record field. abi-update writes the baselines anew.
+# library and on the shared types, and the DLL's export table; abi/VERSION must be the
+# project's major.minor. abi-check also runs scripts/abi-proof.sh, which shows in a
+# scratch copy that the gate fails on a moved virtual operation and an added record
+# field, and that abi-update refuses additions without a higher minor version.
+# abi-update writes the baselines anew when the version allows it (FORCE=1: a new
+# compiler's description of unchanged code).
 abi-build:
 	@scripts/install-deps.sh --abi --windows
 	cmake --preset default
@@ -93,7 +96,7 @@ abi-check: abi-build
 	scripts/abi-proof.sh
 
 abi-update: abi-build
-	scripts/abi.sh update build/default build/windows
+	scripts/abi.sh update $(if $(FORCE),--force) build/default build/windows
 
 ci: test docs abi-check tsan asan windows-test
 
