@@ -296,5 +296,23 @@ TEST(CardTable, IsNotHeldWhileAClearWaitsForAPass) {
     rewired.wait();
 }
 
+// A host thread's clear waits also for a frame sync pass that releases from its tap
+// (there is no thread to join): that pass goes on after its release and may call the
+// old tap again.
+TEST(HostClear, WaitsForAPassReleasingFromItsTap) {
+    test::LogCapture log{4};
+    World w;
+    ASSERT_TRUE(w.awaitPasses(1));
+    w.mgr->startFrameSyncTimer();  // its stop is where the release is held
+    const auto parked = qorva::sim::armPause("stopTimer", "");
+    auto released = w.runInside(Callback::frameSyncTap, [&w] { w.mgr->release(); });
+    ASSERT_TRUE(parked->awaitEntered(kLimit));
+    auto cleared = onHostThread([&w] { w.mgr->setFrameDataCallBack({}); });
+    EXPECT_EQ(cleared.wait_for(50ms), std::future_status::timeout);  // waits for that pass
+    parked->release();
+    EXPECT_EQ(released.wait_for(kLimit), std::future_status::ready);
+    EXPECT_EQ(cleared.wait_for(kLimit), std::future_status::ready);
+}
+
 }  // namespace
 }  // namespace qrc::edges

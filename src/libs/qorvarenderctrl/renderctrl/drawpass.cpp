@@ -63,9 +63,12 @@ bool RenderCtrl::Impl::insideOwnPass() const {
     return std::find(passesOnThisThread.begin(), passesOnThisThread.end(), this) != passesOnThisThread.end();
 }
 
+// Only a caller inside a pass can be waited for by a pass in a teardown; a host thread
+// outside any pass waits for that pass too, which may still call the old tap.
 void RenderCtrl::Impl::awaitPassOutOfTheWay() {
+    const bool callerInsidePass = insidePass();
     std::unique_lock state(_passStateMutex);
-    _passStateChanged.wait(state, [this] { return !_passActive || _passTeardowns > 0; });
+    _passStateChanged.wait(state, [&] { return !_passActive || (callerInsidePass && _passTeardowns > 0); });
 }
 
 RenderCtrl::TeardownScope::TeardownScope() { markTeardown(1); }

@@ -72,9 +72,9 @@ public:
     // Whether the calling thread is inside a draw pass of any controller, of this one.
     static bool insidePass();
     bool insideOwnPass() const;
-    // Waits until no pass of this controller runs, or the one that runs is itself inside
-    // a teardown (a clear of the tap or a release made from a tap), which must not be
-    // waited for: it may be waiting for the caller's pass.
+    // Waits until no pass of this controller runs, or, for a caller inside a pass, the one
+    // that runs is itself inside a teardown (a clear of the tap or a release made from a
+    // tap), which must not be waited for: it may be waiting for the caller's pass.
     void awaitPassOutOfTheWay();
     // Stops the render thread: joins it, or, called from inside any pass, only lowers the
     // loop flag (a join there could wait for a pass that waits for this one); the thread
