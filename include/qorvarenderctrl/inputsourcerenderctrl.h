@@ -65,7 +65,7 @@ public:
     /// The frame data tap: each placement of an input, scaled to 150x84, on the controller's
     /// thread, while the switch is on and the edit client connected. An empty function removes
     /// it; a pass in progress may still call the old one, so call release() first before
-    /// freeing its receiver. The controller lets its copy go when its next pass begins.
+    /// freeing its receiver. A pass lets its copy go when it ends.
     void setFrameDataCallBack(const FrameDataCallBack& callback);
     /// The input-frame tap, on the controller's thread: the source's own frame while the frame
     /// data tap is not set; while it is set, the scaled frame when the switch is on and the edit
