@@ -3,7 +3,6 @@
 // then let go. Each pair must end: no hang, no call into a host object after the
 // operation that ends such calls, no timer or thread left; the sanitizer builds run it
 // too. A hang ends the process with the pair's name.
-#include <condition_variable>
 #include <cstdio>
 
 #include <gtest/gtest.h>
@@ -12,7 +11,7 @@
 #include "edges/world.h"
 #include "qorvasim/pausepoints.h"
 #include "stress/stresssupport.h"
-#include "support/logcapture.h"
+#include "support/managerfixture.h"
 
 namespace qrc::edges {
 namespace {
@@ -48,21 +47,6 @@ const Calls kLinkCalls = {{"notifyMasterRole", ""},
                           {"getLocalNodeInfo", kNodeIp},
                           {"getClusterNodes", kNodeIp}};
 
-void unwireManager(World& w) {
-    w.mgr->release();
-    w.mgr->unsetOutPutLayoutMgr();
-    w.mgr->unsetMediaDispatchMgr();
-    w.mgr->unsetMediaMgr();
-    w.mgr->unsetZQRuntime();
-}
-
-void unwireInputs(World& w) {
-    w.inputs->release();
-    w.inputs->unsetZQRuntime();
-    w.inputs->unsetMediaDispatchMgr();
-    w.inputs->unsetMediaMgr();
-}
-
 const std::vector<Operation> kOperations = {
     {"release", [](World& w) { w.mgr->release(); }, {}, kPasses},
     {"clearTheTap", [](World& w) { w.mgr->setFrameDataCallBack({}); }, {}, {{"tap", ""}}},
@@ -71,10 +55,10 @@ const std::vector<Operation> kOperations = {
     {"unsetOutPutLayoutMgr", [](World& w) { w.mgr->unsetOutPutLayoutMgr(); }, {}, {}},
     {"unsetMediaMgr", [](World& w) { w.mgr->unsetMediaMgr(); }, {}, {}},
     {"unsetZQRuntime", [](World& w) { w.mgr->unsetZQRuntime(); }, {}, {}},
-    {"managerDropped", unwireManager, [](World& w) { w.mgr.reset(); }, kPasses},
+    {"managerDropped", [](World& w) { test::unwire(*w.mgr); }, [](World& w) { w.mgr.reset(); }, kPasses},
     {"inputRelease", [](World& w) { w.inputs->release(); }, {}, kInputPasses},
     {"inputUnsets", [](World& w) { w.inputs->unsetZQRuntime(), w.inputs->unsetMediaDispatchMgr(); }, {}, {}},
-    {"inputsDropped", unwireInputs, [](World& w) { w.inputs.reset(); }, kInputPasses},
+    {"inputsDropped", [](World& w) { test::unwire(*w.inputs); }, [](World& w) { w.inputs.reset(); }, kInputPasses},
     {"unsetLinkMgr", [](World& w) { w.link->unsetLinkMgr(); }, {}, kLinkCalls},
     {"linkDropped", [](World& w) { w.link->unsetLinkMgr(); }, [](World& w) { w.link.reset(); }, kLinkCalls},
 };
@@ -191,73 +175,44 @@ void PrintTo(const Operation& op, std::ostream* out) { *out << op.name; }
 INSTANTIATE_TEST_SUITE_P(Operations, Explorer, ::testing::ValuesIn(kOperations),
                          [](const ::testing::TestParamInfo<Operation>& info) { return info.param.name; });
 
-// Two taps tearing down at once, on the frame sync thread and on a render thread: each
-// waits for the other's pass only while that one is not tearing down itself, so both end.
-struct TwoTeardowns {
+// Teardowns that meet in the taps: two taps tearing down at once, on the frame sync
+// thread and on a render thread (each waits for the other's pass only while that one is
+// not tearing down itself), or a host thread that joins a thread while that thread's tap
+// stops it (the tap must not wait for the lock the join holds). Every side ends.
+struct Clash {
     std::string name;
-    Step frameSyncTap, renderTap;
+    std::vector<std::pair<Callback, Step>> inside;  // each run in its tap once every tap is parked
+    Step host;                                      // meanwhile on a host thread, if any
 };
 
-class TwoTaps : public ::testing::TestWithParam<TwoTeardowns> {};
+class TapClash : public ::testing::TestWithParam<Clash> {};
 
-TEST_P(TwoTaps, BothEnd) {
+std::shared_ptr<qorva::sim::Parking> parkIn(Callback tap) {
+    if (tap == Callback::inputTap) return qorva::sim::armPause("inputTap");
+    return qorva::sim::armPause("tap", tap == Callback::frameSyncTap ? kFrameSyncCard : kOwnThreadCard);
+}
+
+TEST_P(TapClash, EverySideEnds) {
     test::LogCapture log{4};
     World w;
     ASSERT_TRUE(w.awaitPasses(1));
-    std::mutex mutex;
-    std::condition_variable bothIn;
-    int in = 0;
-    const auto meetThen = [&](const Step& step) {
-        return [&, step] {
-            std::unique_lock lock(mutex);
-            ++in;
-            bothIn.notify_all();
-            bothIn.wait_for(lock, kLimit, [&] { return in == 2; });
-            lock.unlock();
-            step(w);
-        };
-    };
-    auto a = w.runInside(Callback::frameSyncTap, meetThen(GetParam().frameSyncTap));
-    auto b = w.runInside(Callback::renderTap, meetThen(GetParam().renderTap));
-    EXPECT_EQ(a.wait_for(kLimit), std::future_status::ready);
-    EXPECT_EQ(b.wait_for(kLimit), std::future_status::ready);
+    std::vector<std::shared_ptr<qorva::sim::Parking>> parked;
+    std::vector<std::future<void>> sides;
+    for (const auto& [tap, step] : GetParam().inside) {
+        parked.push_back(parkIn(tap));
+        ASSERT_TRUE(parked.back()->awaitEntered(kLimit));
+        sides.push_back(w.runInside(tap, [&w, act = step] { act(w); }));
+    }
+    if (GetParam().host) {
+        sides.push_back(onHostThread([&w] { GetParam().host(w); }));
+        sides.back().wait_for(50ms);  // the host's join is under way
+    }
+    for (const auto& parking : parked) parking->release();
+    for (auto& side : sides) EXPECT_EQ(side.wait_for(kLimit), std::future_status::ready);
 }
 
 const Step kClear = [](World& w) { w.mgr->setFrameDataCallBack({}); };
 const Step kRelease = [](World& w) { w.mgr->release(); };
-
-INSTANTIATE_TEST_SUITE_P(Teardowns, TwoTaps,
-                         ::testing::Values(TwoTeardowns{"clearAndClear", kClear, kClear},
-                                           TwoTeardowns{"releaseAndClear", kRelease, kClear},
-                                           TwoTeardowns{"clearAndRelease", kClear, kRelease}),
-                         [](const ::testing::TestParamInfo<TwoTeardowns>& info) { return info.param.name; });
-
-// A host thread that joins a thread while that thread's tap stops it: the tap must not
-// wait for the lock the join holds.
-struct JoinAgainstTap {
-    std::string name;
-    Callback tap;
-    std::string card;  // of the tap's pause point
-    Step host, inside;
-};
-
-class HostJoinsATap : public ::testing::TestWithParam<JoinAgainstTap> {};
-
-TEST_P(HostJoinsATap, BothEnd) {
-    test::LogCapture log{5};
-    World w;
-    ASSERT_TRUE(w.awaitPasses(1));
-    const JoinAgainstTap& row = GetParam();
-    auto inside = w.runInside(row.tap, [&] { row.inside(w); });
-    const auto parked = qorva::sim::armPause(row.tap == Callback::inputTap ? "inputTap" : "tap", row.card);
-    ASSERT_TRUE(parked->awaitEntered(kLimit));
-    auto host = onHostThread([&] { row.host(w); });
-    host.wait_for(50ms);  // the host's join is under way
-    parked->release();
-    EXPECT_EQ(inside.wait_for(kLimit), std::future_status::ready);
-    EXPECT_EQ(host.wait_for(kLimit), std::future_status::ready);
-}
-
 const Step kInputRelease = [](World& w) {
     try {
         w.inputs->release();
@@ -266,16 +221,15 @@ const Step kInputRelease = [](World& w) {
     }
 };
 
-INSTANTIATE_TEST_SUITE_P(Joins, HostJoinsATap,
-                         ::testing::Values(JoinAgainstTap{"releaseAgainstAClear", Callback::renderTap, kOwnThreadCard,
-                                                          [](World& w) { w.mgr->release(); },
-                                                          [](World& w) { w.mgr->setFrameDataCallBack({}); }},
-                                           JoinAgainstTap{"clearAgainstARelease", Callback::renderTap, kOwnThreadCard,
-                                                          [](World& w) { w.mgr->setFrameDataCallBack({}); },
-                                                          [](World& w) { w.mgr->release(); }},
-                                           JoinAgainstTap{"inputReleaseAgainstItsTap", Callback::inputTap, "",
-                                                          kInputRelease, kInputRelease}),
-                         [](const ::testing::TestParamInfo<JoinAgainstTap>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Clashes, TapClash,
+    ::testing::Values(Clash{"clearAndClear", {{Callback::frameSyncTap, kClear}, {Callback::renderTap, kClear}}},
+                      Clash{"releaseAndClear", {{Callback::frameSyncTap, kRelease}, {Callback::renderTap, kClear}}},
+                      Clash{"clearAndRelease", {{Callback::frameSyncTap, kClear}, {Callback::renderTap, kRelease}}},
+                      Clash{"releaseAgainstAClear", {{Callback::renderTap, kClear}}, kRelease},
+                      Clash{"clearAgainstARelease", {{Callback::renderTap, kRelease}}, kClear},
+                      Clash{"inputReleaseAgainstItsTap", {{Callback::inputTap, kInputRelease}}, kInputRelease}),
+    [](const ::testing::TestParamInfo<Clash>& info) { return info.param.name; });
 
 // A clear that waits for a pass holds no lock of the card table meanwhile: with a
 // writer-preferring lock (the Windows thread libraries'), a pass or tap that takes it

@@ -21,7 +21,7 @@
 #include "edges/world.h"
 #include "qorvasim/pausepoints.h"
 #include "stress/stresssupport.h"
-#include "support/logcapture.h"
+#include "support/managerfixture.h"
 
 namespace qrc::edges {
 namespace {
@@ -159,9 +159,7 @@ void drop(Ctx& c, Obj obj) {
     if (obj == kLink) c.link().unsetLinkMgr();
     if (obj == kMgr) releaseFrom(c, c.mgr()), c.mgr().unsetOutPutLayoutMgr(), c.mgr().unsetMediaDispatchMgr();
     if (obj == kMgr) c.mgr().unsetMediaMgr(), c.mgr().unsetZQRuntime();
-    if (obj == kInputs && notInItsCallback(c))
-        c.in().release(), c.in().unsetZQRuntime(), c.in().unsetMediaDispatchMgr();
-    if (obj == kInputs && notInItsCallback(c)) c.in().unsetMediaMgr();
+    if (obj == kInputs && notInItsCallback(c)) test::unwire(c.in());
     c.f.fence.await();
     obj == kMgr ? c.w.mgr.reset() : obj == kLink ? c.w.link.reset() : c.w.inputs.reset();
 }

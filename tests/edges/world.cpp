@@ -4,6 +4,7 @@
 #include <condition_variable>
 
 #include "qorvasim/pausepoints.h"
+#include "support/managerfixture.h"
 
 namespace qrc::edges {
 
@@ -31,7 +32,7 @@ World::World() {
     for (const auto& card : {frameSyncCard, ownThreadCard}) card->setRenderHook([] { passed.notify_all(); });
     host.addPlayer(kFrameSyncCard, {.name = "a", .width = 32, .height = 18}, kFrameSyncLayer, 1);
     host.addPlayer(kOwnThreadCard, {.name = "b", .width = 32, .height = 18}, kOwnThreadLayer, 1);
-    wireManager();
+    test::wire(*mgr, host, dispatch, managerTap(), 1);
     wireInputs();
     wireLink();
 }
@@ -39,21 +40,6 @@ World::World() {
 World::~World() {
     teardown();
     qorva::sim::watchCalls({});
-}
-
-void World::wireManager() {
-    mgr->setZQRuntime(&host.runtime);
-    mgr->setMediaMgr(&host.mediaMgr);
-    mgr->createFrameSync();
-    mgr->setOutPutMgr(&host.outputMgr);
-    mgr->setOutPutLayoutMgr(host.layoutMgr);
-    mgr->setMediaDispatchMgr(host.dispatchMgr);
-    host.dispatchMgr->addDispatch(dispatch);
-    mgr->setFrameSyncLocalCheck(1);  // a frame time timer on the runtime
-    mgr->setRenderFacade(host.facade);
-    mgr->setSenderMgr(&host.senderMgr);
-    mgr->setPhysicsOutputMgr(host.physicsOutputMgr);
-    mgr->setFrameDataCallBack(managerTap());
 }
 
 FrameDataCallBack World::managerTap() {
@@ -115,19 +101,8 @@ bool World::awaitPasses(uint64_t passes) {
 
 void World::teardown() {
     if (link) link->unsetLinkMgr();
-    if (mgr) {
-        mgr->release();
-        mgr->unsetOutPutLayoutMgr();
-        mgr->unsetMediaDispatchMgr();
-        mgr->unsetMediaMgr();
-        mgr->unsetZQRuntime();
-    }
-    if (inputs) {
-        inputs->release();
-        inputs->unsetZQRuntime();
-        inputs->unsetMediaDispatchMgr();
-        inputs->unsetMediaMgr();
-    }
+    if (mgr) test::unwire(*mgr);
+    if (inputs) test::unwire(*inputs);
     link.reset();
     mgr.reset();
     inputs.reset();

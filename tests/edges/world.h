@@ -69,7 +69,6 @@ public:
     std::shared_ptr<RenderCtrlLink> link = std::make_shared<RenderCtrlLink>();
 
 private:
-    void wireManager();
     void wireInputs();
     void wireLink();
     void onCallback(Callback callback);

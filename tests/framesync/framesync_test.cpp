@@ -12,8 +12,7 @@
 #include "qorvasim/pausepoints.h"
 #include "renderctrlmgr/framesyncrenderctx.h"
 #include "renderctrlmgr/renderctrlmgr_impl.h"
-#include "support/clocks.h"
-#include "support/logcapture.h"
+#include "support/managerfixture.h"
 
 namespace qorva::mediadispatch {
 namespace {
@@ -23,28 +22,13 @@ using renderctrl::log::Err;
 using renderctrl::log::Info;
 using renderctrl::log::Warn;
 
-class FrameSync : public ::testing::Test {
+class FrameSync : public qrc::test::ManagerScene {
 protected:
-    void TearDown() override {
-        for (const auto& card : cards) card->vblank().open();
-        mgr->release();
-    }
-    std::shared_ptr<sim::SimRenderFacade> addCard(const std::string& text) {
-        auto card = host.addCard(text);
-        card->vblank().setManual(true);
-        cards.push_back(card);
-        return card;
-    }
     void createFrameSync() {
         mgr->setMediaMgr(&host.mediaMgr);
         mgr->createFrameSync();
         ASSERT_NE(host.mediaMgr.frameSync(), nullptr);
     }
-
-    qrc::test::LogCapture log;
-    sim::SimHost host;
-    std::vector<std::shared_ptr<sim::SimRenderFacade>> cards;
-    std::shared_ptr<RenderCtrlMgr> mgr = std::make_shared<RenderCtrlMgr>();
 };
 
 TEST_F(FrameSync, IsCreatedWithTheLogCallbackAndVersionAndHandedToTheMediaManager) {
@@ -82,7 +66,6 @@ TEST_P(ReplacedObject, IsEndedWithTheNewestOne) {
     GetParam() ? mgr->release() : mgr.reset();
     EXPECT_EQ(log.count(Info, "[FrameSync] frame sync destroyed"), 2u);
     EXPECT_EQ(host.mediaMgr.calls().count("setFrameSync"), 2u);
-    mgr = std::make_shared<RenderCtrlMgr>();
 }
 
 INSTANTIATE_TEST_SUITE_P(ReleasedOrDropped, ReplacedObject, ::testing::Bool());
@@ -142,7 +125,6 @@ TEST_P(FromInsideATap, TheFrameSyncObjectIsEndedOnceAfterTheTap) {
         ASSERT_TRUE(renderctrl::joinKeptThreads(kept + GetParam().kept, 5s));
     }
     EXPECT_EQ(log.count(Info, "[FrameSync] frame sync destroyed"), GetParam().otherFirst ? 2u : 1u);
-    mgr = std::make_shared<RenderCtrlMgr>();
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -225,17 +207,11 @@ TEST_F(FrameSync, DrivesTheNvidiaCardsAndNamesTheFirstTheMaster) {
     EXPECT_GT(p2200->renders(), 0u);
     EXPECT_EQ(p2200->vblank().waits(), 0u);
     for (const auto& card : {t400, lower}) ASSERT_TRUE(card->vblank().awaitWait(1)) << card->cardText();
-    const auto messages = log.messages();
     const std::vector<std::string> expected = {"[FrameSync] render context 3 (NVIDIA RTX A4000) added",
                                                "[FrameSync] sync mode 2",
                                                "[FrameSync] render context 5 (NVIDIA Quadro P2200) added",
                                                "[FrameSync] sync mode 2", "[FrameSync] master card 3"};
-    std::vector<std::string> frameSyncLines;
-    for (const auto& m : messages)
-        if (m.rfind("[FrameSync] render", 0) == 0 || m.rfind("[FrameSync] sync", 0) == 0 ||
-            m.rfind("[FrameSync] master", 0) == 0)
-            frameSyncLines.push_back(m);
-    EXPECT_EQ(frameSyncLines, expected);
+    EXPECT_EQ(log.messagesStartingWith({"[FrameSync] render", "[FrameSync] sync", "[FrameSync] master"}), expected);
     EXPECT_EQ(log.count(Info, "Render Ctrl Thread started."), 2u);  // T400 and the lower-case card
 }
 
@@ -403,7 +379,6 @@ TEST_P(TimerStop, NeverTicksAfterReleaseOrOnAManagerThatIsGone) {
     EXPECT_EQ(host.runtime.activeTimers(), 0u);
     ASSERT_TRUE(host.runtime.advance(20000ms));
     EXPECT_TRUE(timerLines().empty());
-    mgr = std::make_shared<RenderCtrlMgr>();
 }
 
 INSTANTIATE_TEST_SUITE_P(ReleasedOrDropped, TimerStop, ::testing::Bool());
@@ -418,17 +393,11 @@ TEST_F(FrameSync, TheHostsFrameTimeReachesEveryControllersNextPass) {
     mgr->setRenderFacade(host.facade);
     for (const auto& card : cards) ASSERT_TRUE(card->vblank().awaitWait(1));
     host.mediaMgr.sigFrameTimeChanged(2.5);  // the media manager's signal
-    for (const auto& card : cards) {
-        card->vblank().step();
-        ASSERT_TRUE(card->vblank().awaitWait(2));
-    }
+    for (const auto& card : cards) pass(*card);
     EXPECT_DOUBLE_EQ(playerA->lastClock(), 2.5);
     EXPECT_DOUBLE_EQ(playerB->lastClock(), 2.5);
     mgr->updateGetFrameTime(4.0);  // the interface operation
-    for (const auto& card : cards) {
-        card->vblank().step();
-        ASSERT_TRUE(card->vblank().awaitWait(3));
-    }
+    for (const auto& card : cards) pass(*card);
     EXPECT_DOUBLE_EQ(playerA->lastClock(), 4.0);
 }
 

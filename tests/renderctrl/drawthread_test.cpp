@@ -62,21 +62,18 @@ TEST_F(Drawing, EachRequestDrawsOnceAndTheStopWakeUpDrawsNothing) {
 // A request made during a draw (from inside render() too) waits for that draw to
 // end and is satisfied by it.
 TEST_F(Drawing, ARequestDuringADrawWaitsForItAndIsSatisfiedByIt) {
-    std::promise<void> entered;
-    std::promise<void> finish;
-    std::shared_future<void> finished = finish.get_future().share();
     facade->setRenderHook([&] {
         draw.requestDraw();
-        entered.set_value();
-        finished.wait();
+        sim::pausePoint("drawing");
     });
+    const auto drawing = sim::armPause("drawing");
     draw.setRenderFacade(facade);
     draw.start();
     draw.requestDraw();
-    entered.get_future().wait();
+    ASSERT_TRUE(drawing->awaitEntered());
     auto request = std::async(std::launch::async, [this] { draw.requestDraw(); });
     EXPECT_EQ(request.wait_for(50ms), std::future_status::timeout);
-    finish.set_value();
+    drawing->release();
     ASSERT_EQ(request.wait_for(5s), std::future_status::ready);
     draw.waitDrawn();
     EXPECT_EQ(facade->renders(), 1u);

@@ -39,11 +39,6 @@ public:
     uint64_t scaleMs = 0;
 };
 
-struct Tap {
-    int32_t width = 0;
-    int32_t height = 0;
-};
-
 class FrameTap : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -86,7 +81,7 @@ protected:
     sim::SimHost host;
     std::shared_ptr<TapFacade> card = std::make_shared<TapFacade>(kCard);
     RenderCtrl ctrl;
-    std::vector<Tap> taps;
+    std::vector<std::pair<int32_t, int32_t>> taps;  // the width and height of each tapped frame
 };
 
 struct SizeCase {
@@ -106,7 +101,7 @@ TEST_P(TapSize, FollowsTheLayerEntryTheMinimumAndTheFrameShape) {
     addPlayer(c.frameWidth, c.frameHeight);
     pass();
     ASSERT_EQ(taps.size(), 1u);
-    EXPECT_EQ(std::pair(taps[0].width, taps[0].height), std::pair(c.tapWidth, c.tapHeight));
+    EXPECT_EQ(taps[0], std::pair(c.tapWidth, c.tapHeight));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -176,7 +171,7 @@ TEST_P(LayoutEcho, ResizesTheTapOfASilentPlayerOnlyBelowTwoFps) {
     pass();
     ASSERT_EQ(taps.size(), GetParam().echoed ? 1u : 0u);
     if (!GetParam().echoed) return;
-    EXPECT_EQ(std::pair(taps[0].width, taps[0].height), std::pair(640, 360));
+    EXPECT_EQ(taps[0], std::pair(640, 360));
     EXPECT_TRUE(log.contains(Err, "frame is null"));  // the echo has no frame to fit
 }
 
@@ -250,7 +245,7 @@ TEST_F(FrameTap, AnUnscaledTapGetsThePlayersOwnFrame) {
     EXPECT_EQ(drawn(), Lines{"updateLayerFrame(7,3,static=1,noNew=0,64x36)"});
     EXPECT_EQ(card->scales.size(), 0u);
     ASSERT_EQ(taps.size(), 1u);
-    EXPECT_EQ(std::pair(taps[0].width, taps[0].height), std::pair(64, 36));
+    EXPECT_EQ(taps[0], std::pair(64, 36));
 }
 
 // The tap frame is made for every tapped placement, also when an unsized layer is

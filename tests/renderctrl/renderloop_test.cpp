@@ -8,6 +8,7 @@
 #include "common/finishedthreads.h"
 #include "common/log.h"
 #include "qorvasim/host.h"
+#include "qorvasim/pausepoints.h"
 #include "renderctrl/renderctrl.h"
 #include "support/clocks.h"
 #include "support/logcapture.h"
@@ -204,18 +205,13 @@ TEST_F(RenderLoop, ClearingTheTapWaitsForAPassThatStillCallsIt) {
     wire();
     ctrl->setMediaDispatchMgr(host.dispatchMgr);
     host.addPlayer(kCard, {.name = "p"}, 1, 1);
-    std::promise<void> entered;
-    std::promise<void> leave;
-    std::shared_future<void> left = leave.get_future().share();
-    ctrl->setFrameDataCallBack([&](const qorva::MediaInfo&, const zq::mediacore::IFrame*) {
-        entered.set_value();
-        left.wait();
-    });
+    ctrl->setFrameDataCallBack([](const qorva::MediaInfo&, const zq::mediacore::IFrame*) { sim::pausePoint("tap"); });
+    const auto parked = sim::armPause("tap");
     auto driven = std::async(std::launch::async, [this] { ctrl->updateFrameData(0); });
-    entered.get_future().wait();
+    ASSERT_TRUE(parked->awaitEntered());
     auto cleared = std::async(std::launch::async, [this] { ctrl->setFrameDataCallBack({}); });
     EXPECT_EQ(cleared.wait_for(50ms), std::future_status::timeout);
-    leave.set_value();
+    parked->release();
     EXPECT_EQ(cleared.wait_for(5s), std::future_status::ready);
 }
 
@@ -231,13 +227,11 @@ TEST_F(RenderLoop, AClearFromAnotherCardsTapWaitsForThisPassAndLetsTheTapGoThere
         delete p;
         freedOn.set_value(std::this_thread::get_id());
     };
-    std::promise<void> entered, leave;
-    std::shared_future<void> left = leave.get_future().share();
     ctrl->setFrameDataCallBack(
-        [&, token = std::shared_ptr<int>(new int(0), freeing)](const qorva::MediaInfo&, const zq::mediacore::IFrame*) {
-            entered.set_value();
-            left.wait();
+        [token = std::shared_ptr<int>(new int(0), freeing)](const qorva::MediaInfo&, const zq::mediacore::IFrame*) {
+            sim::pausePoint("tap", kCard);
         });
+    const auto parked = sim::armPause("tap", kCard);
     constexpr const char* kOtherCard = "#1(Other Card)";
     host.addPlayer(kOtherCard, {.name = "q"}, 2, 1);
     RenderCtrl other;
@@ -252,10 +246,10 @@ TEST_F(RenderLoop, AClearFromAnotherCardsTapWaitsForThisPassAndLetsTheTapGoThere
         ctrl->setFrameDataCallBack({});
     });
     auto driven = std::async(std::launch::async, [this] { ctrl->updateFrameData(0); });
-    entered.get_future().wait();
+    ASSERT_TRUE(parked->awaitEntered());
     auto clearing = std::async(std::launch::async, [&] { other.updateFrameData(0); });
     EXPECT_EQ(clearing.wait_for(50ms), std::future_status::timeout);
-    leave.set_value();
+    parked->release();
     ASSERT_EQ(clearing.wait_for(5s), std::future_status::ready);
     auto freed = freedOn.get_future();
     ASSERT_EQ(freed.wait_for(0s), std::future_status::ready) << "the old tap is still held";

@@ -4,7 +4,6 @@
 
 #include "renderctrllink/linknode.h"
 #include "renderctrllink/porttable.h"
-#include "support/logcapture.h"
 
 namespace qorva::mediadispatch {
 namespace {
@@ -12,11 +11,9 @@ namespace {
 using namespace std::chrono_literals;
 using Targets = std::set<std::string>;
 
-TEST(Cluster, TheBackupTakesOverAndLinksExactlyTheNodesStillPresent) {
-    qrc::test::LogCapture log;  // keeps the test's output quiet
-    sim::SimCluster cluster;
-    sim::SimRuntime runtime;
-    runtime.useManualClock();
+class Cluster : public qrc::test::LinkScene {};
+
+TEST_F(Cluster, TheBackupTakesOverAndLinksExactlyTheNodesStillPresent) {
     qrc::test::LinkNode a{cluster, runtime, "10.0.0.1"}, b{cluster, runtime, "10.0.0.2"},
         c{cluster, runtime, "10.0.0.3"}, d{cluster, runtime, "10.0.0.4"};
 

@@ -5,6 +5,8 @@
 #include <set>
 #include <string>
 
+#include <gtest/gtest.h>
+
 #include "common/platform.h"
 #include "qorvahost/zqframesync_control.h"
 #include "qorvarenderctrl/renderctrllink.h"
@@ -13,6 +15,7 @@
 #include "qorvasim/dispatchmgr.h"
 #include "qorvasim/mediamgr.h"
 #include "qorvasim/runtime.h"
+#include "support/logcapture.h"
 
 namespace qrc::test {
 
@@ -58,6 +61,21 @@ struct LinkNode {
     std::shared_ptr<qorva::sim::SimProgramDispatch> program = std::make_shared<qorva::sim::SimProgramDispatch>();
     qorva::mediadispatch::RenderCtrlLink link;
     qorva::sim::SimLinkMgr& linkMgr;
+};
+
+// The cluster and the runtime of the link tests, the runtime on a manual clock.
+class LinkScene : public ::testing::Test {
+protected:
+    void SetUp() override { runtime.useManualClock(); }
+    // Master backup, then master: a restore timer starts.
+    void takeOver(const std::string& nodeIp) {
+        cluster.setRole(nodeIp, 2);
+        cluster.setRole(nodeIp, 0);
+    }
+
+    LogCapture log;
+    qorva::sim::SimCluster cluster;
+    qorva::sim::SimRuntime runtime;
 };
 
 }  // namespace qrc::test

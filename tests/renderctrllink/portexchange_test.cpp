@@ -17,10 +17,10 @@ using Lines = std::vector<std::string>;
 constexpr const char* kMaster = "10.0.0.1";
 constexpr const char* kBackup = "10.0.0.2";
 
-class PortExchange : public ::testing::Test {
+class PortExchange : public qrc::test::LinkScene {
 protected:
     void SetUp() override {
-        runtime.useManualClock();
+        LinkScene::SetUp();
         cluster.setRole(kMaster, 0);
     }
     size_t sent(sim::SimLinkMgr& linkMgr, const std::string& method) {
@@ -29,9 +29,6 @@ protected:
             std::count_if(requests.begin(), requests.end(), [&](const auto& r) { return r.method == method; }));
     }
 
-    qrc::test::LogCapture log;
-    sim::SimCluster cluster;
-    sim::SimRuntime runtime;
     qrc::test::LinkNode master{cluster, runtime, kMaster};
 };
 
@@ -92,8 +89,7 @@ TEST_F(PortExchange, WithoutBackupsNothingIsSentOrKept) {
     master.linkMgr.deliver("40reportPort", "5003", "10.0.0.3");
     master.linkMgr.sigMasterBackupAdded(kBackup);
     EXPECT_EQ(sent(master.linkMgr, "40reportPorts"), 0u);
-    cluster.setRole(kMaster, 2);
-    cluster.setRole(kMaster, 0);
+    takeOver(kMaster);
     ASSERT_TRUE(runtime.advance(1000ms));
     EXPECT_FALSE(master.targets().count("10.0.0.3:5003"));
 }
@@ -101,8 +97,7 @@ TEST_F(PortExchange, WithoutBackupsNothingIsSentOrKept) {
 TEST_F(PortExchange, NothingIsSentWhileARestoreIsPending) {
     qrc::test::LinkNode backup{cluster, runtime, kBackup};
     cluster.setRole(kBackup, 2);
-    cluster.setRole(kMaster, 2);
-    cluster.setRole(kMaster, 0);  // the restore timer runs for a second
+    takeOver(kMaster);  // the restore timer runs for a second
     const size_t before = sent(master.linkMgr, "40reportPorts");
     master.linkMgr.sigMasterBackupAdded(kBackup);
     EXPECT_EQ(sent(master.linkMgr, "40reportPorts"), before);
@@ -111,8 +106,7 @@ TEST_F(PortExchange, NothingIsSentWhileARestoreIsPending) {
 TEST_F(PortExchange, OnlyAMasterBackupKeepsATable) {
     cluster.addNode("10.0.0.7");
     master.linkMgr.deliver("40reportPorts", encodePortTable({{"10.0.0.7", 7}}), "10.0.0.9");
-    cluster.setRole(kMaster, 2);
-    cluster.setRole(kMaster, 0);
+    takeOver(kMaster);
     ASSERT_TRUE(runtime.advance(1000ms));
     EXPECT_FALSE(master.targets().count("10.0.0.7:7"));
 }

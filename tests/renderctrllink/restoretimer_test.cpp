@@ -3,7 +3,6 @@
 // a timer starts.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <thread>
 
 #include "qorvasim/pausepoints.h"
@@ -18,19 +17,10 @@ using Lines = std::vector<std::string>;
 
 constexpr const char* kIp = "10.0.0.1";
 
-class RestoreTimer : public ::testing::Test {
+class RestoreTimer : public qrc::test::LinkScene {
 protected:
-    void SetUp() override { runtime.useManualClock(); }
-    // Backup to master: a restore timer is started.
-    void takeOver() {
-        cluster.setRole(kIp, 2);
-        cluster.setRole(kIp, 0);
-    }
     size_t restores() const {
-        const auto messages = log.messages();
-        return static_cast<size_t>(std::count_if(messages.begin(), messages.end(), [](const std::string& m) {
-            return m.rfind("RenderCtrlLink linkTarget backupRestorePorts local", 0) == 0;
-        }));
+        return log.messagesStartingWith({"RenderCtrlLink linkTarget backupRestorePorts local"}).size();
     }
     // A link wired as the host does it, for tests that drop its parts themselves.
     std::unique_ptr<RenderCtrlLink> wiredLink(tarsel::IMediaMgr* mediaMgr, const std::shared_ptr<RenderCtrlMgr>& mgr) {
@@ -43,9 +33,6 @@ protected:
         return link;
     }
 
-    qrc::test::LogCapture log;
-    sim::SimCluster cluster;
-    sim::SimRuntime runtime;
     sim::SimLinkMgr* linkMgr = nullptr;
 };
 
@@ -57,7 +44,7 @@ TEST_F(RestoreTimer, UnsetLinkMgrWaitsForARestoreInProgressBeforeTheHostTearsDow
     auto mgr = std::make_shared<RenderCtrlMgr>();
     mgr->setMediaMgr(mediaMgr.get());
     auto link = wiredLink(mediaMgr.get(), mgr);
-    takeOver();
+    takeOver(kIp);
     const auto inRestore = sim::armPause("notifyMasterRole");
     runtime.advance(1000ms, 0ms);
     ASSERT_TRUE(inRestore->awaitEntered());
@@ -87,7 +74,7 @@ class LateCallback : public RestoreTimer {
 protected:
     void SetUp() override {
         RestoreTimer::SetUp();
-        takeOver();
+        takeOver(kIp);
         runtime.advance(1000ms, 0ms);
         ASSERT_TRUE(late->awaitEntered());
     }
@@ -122,7 +109,7 @@ TEST_F(RestoreTimer, ALinkDroppedDuringARestoreEndsWithItUnwired) {
     sim::SimMediaMgr mediaMgr;
     auto mgr = std::make_shared<RenderCtrlMgr>();
     auto link = wiredLink(&mediaMgr, mgr);
-    takeOver();
+    takeOver(kIp);
     const auto inRestore = sim::armPause("notifyMasterRole");
     runtime.advance(1000ms, 0ms);
     ASSERT_TRUE(inRestore->awaitEntered());
@@ -146,7 +133,7 @@ protected:
 };
 
 TEST_P(TimerGround, GoneStopsAPendingTimer) {
-    takeOver();
+    takeOver(kIp);
     GetParam().apply(node.link);
     EXPECT_EQ(runtime.activeTimers(), 0u);
     ASSERT_TRUE(runtime.advance(1000ms));

@@ -18,10 +18,8 @@ using tarsel::link::ServerNodeInfo;
 constexpr const char* kIp = "10.0.0.1";
 constexpr const char* kCluster = "239.0.0.1";
 
-class RoleTracking : public ::testing::Test {
+class RoleTracking : public qrc::test::LinkScene {
 protected:
-    void SetUp() override { runtime.useManualClock(); }
-
     void report(int last, int now, const std::string& clusterIp = kCluster) {
         ServerNodeInfo info;
         info.ip = kIp;
@@ -31,12 +29,7 @@ protected:
         node.linkMgr.sigLinkedStatusChanged(info);
     }
     // The link's own lines and the manager's frame sync lines, in order.
-    Lines linkLines() const {
-        Lines lines;
-        for (const auto& m : log.messages())
-            if (m.rfind("RenderCtrlLink", 0) == 0 || m.rfind("Link ", 0) == 0) lines.push_back(m);
-        return lines;
-    }
+    Lines linkLines() const { return log.messagesStartingWith({"RenderCtrlLink", "Link "}); }
     // Makes this node the master with targets reported by other nodes.
     void becomeMasterWith(const std::vector<std::pair<std::string, int>>& reports) {
         cluster.setRole(kIp, 0);
@@ -44,9 +37,6 @@ protected:
         log.clear();
     }
 
-    qrc::test::LogCapture log;
-    sim::SimCluster cluster;
-    sim::SimRuntime runtime;
     qrc::test::LinkNode node{cluster, runtime, kIp};
     const std::string P = std::to_string(node.port());
 };
@@ -90,36 +80,24 @@ const std::string kDislinkOwn = "Link dislinkTarget ip:10.0.0.1";
 const std::string kClusterChanged =
     "RenderCtrlLink dislinkTarget clusterIp changed!  newclusterIp:239.0.0.1, dislinkIp:10.0.0.1,port:$P";
 const std::string kMasterToOther = "RenderCtrlLink  master->other! delTimer";
+const Lines kNullToMaster = {kRecord, "RenderCtrlLink linkTarget  localtype null->master ip:10.0.0.1, port:$P",
+                             "Link linkTarget ip:10.0.0.1"};
+const Lines kMasterToBackup = {
+    kMasterToOther, "RenderCtrlLink dislinkTarget master->masterBackup local ip:10.0.0.1, port is $P", kDislinkOwn};
+const Lines kBackupToMaster = {"RenderCtrlLink dislinkTarget masterBackup->master! dislinkIp:10.0.0.1,port:$P",
+                               kDislinkOwn};
 
 INSTANTIATE_TEST_SUITE_P(
     Cells, StateTable,
     ::testing::Values(
-        Cell{4,
-             0,
-             false,
-             {kRecord, "RenderCtrlLink linkTarget  localtype null->master ip:10.0.0.1, port:$P",
-              "Link linkTarget ip:10.0.0.1"},
-             false,
-             false},
-        Cell{4, 1, false, {kRecord}, false, false}, Cell{4, 3, false, {kRecord}, false, false},
-        Cell{4, 2, false, {kRecord}, true, false}, Cell{4, 4, false, {}, false, false},
-        Cell{0, 0, true, {}, false, false}, Cell{0, 0, false, {kClusterChanged, kDislinkOwn}, false, false},
+        Cell{4, 0, false, kNullToMaster, false, false}, Cell{4, 1, false, {kRecord}, false, false},
+        Cell{4, 3, false, {kRecord}, false, false}, Cell{4, 2, false, {kRecord}, true, false},
+        Cell{4, 4, false, {}, false, false}, Cell{0, 0, true, {}, false, false},
+        Cell{0, 0, false, {kClusterChanged, kDislinkOwn}, false, false},
         Cell{0, 1, true, {kMasterToOther}, false, false}, Cell{0, 3, true, {kMasterToOther}, false, false},
-        Cell{0,
-             2,
-             true,
-             {kMasterToOther, "RenderCtrlLink dislinkTarget master->masterBackup local ip:10.0.0.1, port is $P",
-              kDislinkOwn},
-             true,
-             false},
-        Cell{0, 4, true, {kToNull, kDislinkOwn}, false, false},
-        Cell{2,
-             0,
-             true,
-             {"RenderCtrlLink dislinkTarget masterBackup->master! dislinkIp:10.0.0.1,port:$P", kDislinkOwn},
-             false,
-             true},
-        Cell{2, 1, true, {}, false, false}, Cell{2, 3, true, {}, false, false}, Cell{2, 2, true, {}, false, false},
+        Cell{0, 2, true, kMasterToBackup, true, false}, Cell{0, 4, true, {kToNull, kDislinkOwn}, false, false},
+        Cell{2, 0, true, kBackupToMaster, false, true}, Cell{2, 1, true, {}, false, false},
+        Cell{2, 3, true, {}, false, false}, Cell{2, 2, true, {}, false, false},
         Cell{2, 2, false, {kClusterChanged, kDislinkOwn}, false, false},
         Cell{2, 4, true, {kToNull, kDislinkOwn}, false, false}, Cell{1, 0, true, {}, false, false},
         Cell{1, 1, true, {}, false, false}, Cell{1, 3, true, {}, false, false}, Cell{3, 1, true, {}, false, false},
@@ -169,15 +147,13 @@ class CancelledPromotion : public RoleTracking, public ::testing::WithParamInter
 
 TEST_P(CancelledPromotion, StopsAndForgetsTheTimerAndALaterPromotionRestores) {
     const std::string restored = "RenderCtrlLink linkTarget backupRestorePorts local ip:10.0.0.1, port:" + P;
-    cluster.setRole(kIp, 2);
-    cluster.setRole(kIp, 0);
+    takeOver(kIp);
     runtime.calls().clear();
     cluster.setRole(kIp, GetParam());
     EXPECT_EQ(runtime.activeTimers(), 0u);
     ASSERT_TRUE(runtime.advance(1000ms));
     EXPECT_EQ(log.count(Info, restored), 0u);
-    cluster.setRole(kIp, 2);
-    cluster.setRole(kIp, 0);
+    takeOver(kIp);
     EXPECT_EQ(runtime.calls().calls(), (Lines{"stopTimer(1)", "stopTimer(-1)", "startTimer(1000,1)"}));
     ASSERT_TRUE(runtime.advance(1000ms));
     EXPECT_EQ(log.count(Info, restored), 1u);
@@ -247,8 +223,7 @@ TEST_F(RoleTracking, LosingTheRoleForgetsBothTables) {
     cluster.setRole(kIp, 2);
     node.linkMgr.deliver("40reportPorts", encodePortTable({{"10.0.0.7", 7}}), "10.0.0.8");
     cluster.setRole(kIp, 4);
-    cluster.setRole(kIp, 2);
-    cluster.setRole(kIp, 0);
+    takeOver(kIp);
     ASSERT_TRUE(runtime.advance(1000ms));
     EXPECT_FALSE(node.targets().count("10.0.0.7:7"));
     log.clear();
@@ -334,8 +309,7 @@ TEST_F(RoleTracking, ALinkDroppedWithoutUnwiringStopsItsTimerAndIsNeverCalled) {
         dropped.setRenderCtrl(mgr);
         dropped.setZQRuntime(&runtime);
         dropped.setLinkMgr(&other);
-        cluster.setRole("10.0.0.2", 2);
-        cluster.setRole("10.0.0.2", 0);  // restore timer pending
+        takeOver("10.0.0.2");  // restore timer pending
         EXPECT_EQ(runtime.activeTimers(), 1u);
     }
     EXPECT_EQ(runtime.activeTimers(), 0u);

@@ -139,7 +139,6 @@ TEST_P(DispatchAddedDuringUnset, EndsWithNothingWired) {
     ASSERT_EQ(unset.wait_for(5s), std::future_status::ready);
     EXPECT_EQ(slotCounts(*added), Counts(33, 0));
     EXPECT_FALSE(added->layoutPropertyCallback() || added->patchSelectStatusCallback());
-    mgr->setMediaDispatchMgr(host.dispatchMgr);  // for the fixture's teardown
 }
 
 INSTANTIATE_TEST_SUITE_P(Parked, DispatchAddedDuringUnset, ::testing::Values("setLayoutPropertyCallback", "hostSlot"));
@@ -168,7 +167,6 @@ TEST_F(DispatchWiring, AnUnlistedDispatchIsUnwiredByTheUnset) {
     EXPECT_EQ(slotCounts(*unlisted), Counts(33, 1));
     mgr->unsetMediaDispatchMgr();
     EXPECT_EQ(slotCounts(*unlisted), Counts(33, 0));
-    mgr->setMediaDispatchMgr(host.dispatchMgr);  // for the fixture's teardown
 }
 
 TEST_F(DispatchWiring, BothFixedLayoutsAreMadeAgainWhenEitherIsMissing) {

@@ -8,9 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "qorvarenderctrl/renderctrlmgr.h"
-#include "qorvasim/host.h"
-#include "support/logcapture.h"
+#include "support/managerfixture.h"
 
 namespace qorva::mediadispatch::test {
 
@@ -19,7 +17,7 @@ using Ids = std::vector<uint64_t>;
 
 enum class Service { none, layoutMgr, dispatchMgr, mediaMgr, outputMgr };
 
-class EditingScene : public ::testing::Test {
+class EditingScene : public qrc::test::ManagerScene {
 protected:
     // Wires every service but `absent`. An absent layout manager is one handed in
     // after the host's that went away at once.
@@ -50,11 +48,8 @@ protected:
         return all;
     }
 
-    qrc::test::LogCapture log;
-    sim::SimHost host;
     std::shared_ptr<sim::SimTimelineDispatch> dispatch = std::make_shared<sim::SimTimelineDispatch>();
     sim::SimTimelineDispatch& d = *dispatch;
-    std::shared_ptr<RenderCtrlMgr> mgr = std::make_shared<RenderCtrlMgr>();
 
 private:
     std::vector<std::pair<std::string, sim::CallLog*>> callLogs() {

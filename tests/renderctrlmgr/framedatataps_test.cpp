@@ -5,7 +5,7 @@
 #include "mocks/hostmocks.h"
 #include "qorvarenderctrl/renderctrlmgr.h"
 #include "qorvasim/host.h"
-#include "support/logcapture.h"
+#include "support/managerfixture.h"
 
 namespace qorva::mediadispatch {
 namespace {
@@ -102,23 +102,18 @@ struct SettingCase {
     std::set<uint64_t> tappedLayers;
 };
 
-class TapSettings : public ::testing::TestWithParam<SettingCase> {};
+class TapSettings : public ManagerScene, public ::testing::WithParamInterface<SettingCase> {};
 
 // A setting reaches the controllers there are and is kept for later ones; the tap
 // itself reaches only the controllers there are. Each card shows one layer.
 TEST_P(TapSettings, ReachTheControllersThereAreAndLaterOnes) {
-    LogCapture log;
-    sim::SimHost host;
-    const auto mgr = std::make_shared<RenderCtrlMgr>();
     mgr->setMediaMgr(&host.mediaMgr);
     mgr->setMediaDispatchMgr(host.dispatchMgr);
     mgr->setOutPutLayoutMgr(host.layoutMgr);
     mgr->setZQRuntime(&host.runtime);
-    std::vector<std::shared_ptr<sim::SimRenderFacade>> cards;
     const auto addCard = [&](uint64_t layer) {
         const std::string text = fmt::format("#{}(Card)", layer);
-        cards.push_back(host.addCard(text));
-        cards.back()->vblank().setManual(true);
+        ManagerScene::addCard(text);
         host.addPlayer(text, {}, layer, 1);
         mgr->setRenderFacade(host.facade);
     };
@@ -132,11 +127,7 @@ TEST_P(TapSettings, ReachTheControllersThereAreAndLaterOnes) {
         taps.insert(info.mediaId);
     });
     addCard(3);
-    for (const auto& card : cards) {  // one pass each with every service and the tap set
-        ASSERT_TRUE(card->vblank().awaitWait(1));
-        card->vblank().step();
-        ASSERT_TRUE(card->vblank().awaitWait(2));
-    }
+    for (const auto& card : cards) pass(*card);  // one pass each with every service and the tap set
     for (const auto& card : cards) card->vblank().open();
     mgr->release();
     EXPECT_EQ(taps, GetParam().tappedLayers);

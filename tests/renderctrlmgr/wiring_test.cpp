@@ -7,7 +7,7 @@
 #include "qorvarenderctrl/renderctrlmgr.h"
 #include "qorvasim/host.h"
 #include "support/clocks.h"
-#include "support/logcapture.h"
+#include "support/managerfixture.h"
 
 namespace qorva::mediadispatch {
 namespace {
@@ -17,27 +17,8 @@ using renderctrl::log::Warn;
 using ::testing::StrictMock;
 using Strings = std::vector<std::string>;
 
-class Manager : public ::testing::Test {
+class Manager : public qrc::test::ManagerScene {
 protected:
-    void TearDown() override {
-        for (const auto& card : cards) card->vblank().open();
-        mgr->release();
-    }
-    std::shared_ptr<sim::SimRenderFacade> addCard(const std::string& text) {
-        auto card = host.addCard(text);
-        card->vblank().setManual(true);
-        cards.push_back(card);
-        return card;
-    }
-    // Lets every card's controller make one more pass with the services it has now.
-    void passOnEveryCard() {
-        for (const auto& card : cards) {
-            const uint64_t waits = card->vblank().waits();
-            ASSERT_TRUE(card->vblank().awaitWait(waits == 0 ? 1 : waits));
-            card->vblank().step();
-            ASSERT_TRUE(card->vblank().awaitWait(waits + 1 == 1 ? 2 : waits + 1));
-        }
-    }
     size_t layoutMgrSlots() const {
         auto& l = *host.layoutMgr;
         return l.sigLayerAdded.slot_count() + l.sigTakeCutTriggered.slot_count() + l.sigLayoutNameChanged.slot_count() +
@@ -49,11 +30,7 @@ protected:
                v.sigDeleteSelectedOutputPatch.slot_count() + v.sigIsSelectedOutputPatchHasMedia.slot_count();
     }
 
-    qrc::test::LogCapture log;
     qrc::test::ManualClocks clocks{1000};
-    sim::SimHost host;
-    std::vector<std::shared_ptr<sim::SimRenderFacade>> cards;
-    std::shared_ptr<RenderCtrlMgr> mgr = std::make_shared<RenderCtrlMgr>();
 };
 
 TEST_F(Manager, UnsetBeforeSetLogsAndCallsNothingOnTheHost) {
@@ -130,7 +107,6 @@ TEST_F(Manager, MediaManagerConnectionsAreTrackedOnTheManager) {
     host.mediaMgr.sigFrameTimeChanged(2.5);
     EXPECT_EQ(host.mediaMgr.sigMediaDisplayCardsChanged.slot_count(), 0u) << "and dropped by the emissions";
     EXPECT_EQ(host.mediaMgr.sigFrameTimeChanged.slot_count(), 0u);
-    mgr = std::make_shared<RenderCtrlMgr>();
 }
 
 TEST_F(Manager, UnsetMediaManagerDisconnectsThenDetaches) {
@@ -183,7 +159,7 @@ TEST_P(ServiceOrder, StoredServicesReachTheControllers) {
     mgr->setRenderFacade(host.facade);
     if (!beforeFacade) wire();
     mgr->setSenderMgr(&host.senderMgr);
-    passOnEveryCard();
+    pass(*card);
     EXPECT_GE(host.layoutMgr->layerSizeQueries("#0(Card)"), 1u);
     EXPECT_GE(host.senderMgr.updates(), 1u);
 }
@@ -261,7 +237,6 @@ TEST_F(Manager, DroppingTheManagerStopsEveryThread) {
     card->vblank().open();
     mgr.reset();
     EXPECT_EQ(log.count(Info, "Render Ctrl Thread stoped."), 1u);
-    mgr = std::make_shared<RenderCtrlMgr>();
 }
 
 TEST_F(Manager, UnsetMediaDispatchManagerAsksForTheDispatchesOfALiveManager) {

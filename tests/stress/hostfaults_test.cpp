@@ -2,7 +2,6 @@
 // at the thread's edge and the loop goes on, paced as before, without holding up the
 // other cards; frames taken by a failed pass go back to their players.
 #include <atomic>
-#include <future>
 #include <stdexcept>
 
 #include <gtest/gtest.h>
@@ -11,10 +10,11 @@
 #include "inputsourcerenderctrl/inputfixture.h"
 #include "qorvarenderctrl/renderctrlmgr.h"
 #include "qorvasim/host.h"
+#include "qorvasim/pausepoints.h"
 #include "renderctrl/drawthread.h"
 #include "renderctrl/renderctrl.h"
 #include "renderctrlmgr/framesyncrenderctx.h"
-#include "support/logcapture.h"
+#include "support/managerfixture.h"
 
 namespace qorva::mediadispatch {
 namespace {
@@ -32,26 +32,11 @@ constexpr int kBlanks = 5;
 
 void renderBroke() { throw std::runtime_error("render broke"); }
 
-// Once armed, parks the next thread that enters it until the test opens it (10 s at
-// most, so that a failed test still ends).
-struct Gate {
-    void pass() {
-        if (!armed.exchange(false)) return;
-        entered.set_value();
-        opened.wait_for(10s);
-    }
-    std::atomic<bool> armed{false};
-    std::promise<void> entered;
-    std::promise<void> open;
-    std::shared_future<void> opened = open.get_future().share();
-};
-
 // Two cards of one manager, each with a player and its own render thread, their
 // vertical blanks stepped by the test. The frame data tap misbehaves on card A only.
-class TwoCards : public ::testing::Test {
+class TwoCards : public qrc::test::ManagerScene {
 protected:
     void SetUp() override {
-        for (const auto& card : {faulty, healthy}) card->vblank().setManual(true);
         faultyPlayer = host.addPlayer(kFaultyCard, {.name = "a", .width = 32, .height = 18}, kFaultyLayer, 1);
         healthyPlayer = host.addPlayer(kHealthyCard, {.name = "b", .width = 32, .height = 18}, kHealthyLayer, 1);
     }
@@ -68,31 +53,15 @@ protected:
         for (const auto& card : {faulty, healthy}) ASSERT_TRUE(card->vblank().awaitWait(1));
     }
     void TearDown() override {
-        for (const auto& card : {faulty, healthy}) card->vblank().open();
-        mgr->release();
-        mgr->unsetOutPutLayoutMgr();
-        mgr->unsetMediaDispatchMgr();
-        mgr->unsetMediaMgr();
-        mgr->unsetZQRuntime();
-    }
-    // Lets `card` through `blanks` vertical blanks, one at a time.
-    static void stepBlanks(sim::SimRenderFacade& card, int blanks) {
-        for (int i = 0; i < blanks; ++i) {
-            const uint64_t waits = card.vblank().waits();
-            card.vblank().step();
-            ASSERT_TRUE(card.vblank().awaitWait(waits + 1));
-        }
+        for (const auto& card : cards) card->vblank().open();
+        qrc::test::unwire(*mgr);
     }
 
-    qrc::test::LogCapture log;
-    sim::SimHost host;
-    std::shared_ptr<sim::SimRenderFacade> faulty = host.addCard(kFaultyCard);
-    std::shared_ptr<sim::SimRenderFacade> healthy = host.addCard(kHealthyCard);
+    std::shared_ptr<sim::SimRenderFacade> faulty = addCard(kFaultyCard);
+    std::shared_ptr<sim::SimRenderFacade> healthy = addCard(kHealthyCard);
     std::shared_ptr<sim::SimPlayer> faultyPlayer;
     std::shared_ptr<sim::SimPlayer> healthyPlayer;
     std::function<void()> onFaultyTap;
-    Gate gate;
-    std::shared_ptr<RenderCtrlMgr> mgr = std::make_shared<RenderCtrlMgr>();
 };
 
 struct ThrowCase {
@@ -111,7 +80,7 @@ TEST_P(AThrowingHostCall, IsLoggedAndEndsOnlyItsPass) {
     const size_t errors = log.count(Err, GetParam().line);  // the first pass may run before the tap is set
     const uint64_t healthyPasses = healthy->renders();
     for (int blank = 0; blank < kBlanks; ++blank) {
-        for (const auto& card : {faulty, healthy}) stepBlanks(*card, 1);
+        for (const auto& card : cards) pass(*card);
     }
     EXPECT_EQ(log.count(Err, GetParam().line), errors + kBlanks);           // one per pass: the loop went on
     EXPECT_EQ(healthy->renders(), healthyPasses + kBlanks);                 // the other card missed no blank
@@ -125,16 +94,16 @@ INSTANTIATE_TEST_SUITE_P(Hosts, AThrowingHostCall,
                          [](const auto& info) { return std::string(info.param.host); });
 
 TEST_F(TwoCards, ABlockingTapHoldsUpOnlyItsOwnCard) {
-    onFaultyTap = [this] { gate.pass(); };
+    onFaultyTap = [] { sim::pausePoint("tap"); };
     start();
-    gate.armed = true;        // the first pass may meet the tap before or after start() returns
-    faulty->vblank().step();  // card A's next pass stops in the tap
-    ASSERT_EQ(gate.entered.get_future().wait_for(5s), std::future_status::ready);
+    const auto parked = sim::armPause("tap");  // the first pass may meet the tap before or after start() returns
+    faulty->vblank().step();                   // card A's next pass stops in the tap
+    ASSERT_TRUE(parked->awaitEntered(5s));
     const uint64_t healthyPasses = healthy->renders();
-    stepBlanks(*healthy, kBlanks);
+    for (int blank = 0; blank < kBlanks; ++blank) pass(*healthy);
     EXPECT_EQ(healthy->renders(), healthyPasses + kBlanks);
     EXPECT_EQ(faulty->renders(), 1u);
-    gate.open.set_value();
+    parked->release();
     EXPECT_TRUE(faulty->vblank().awaitWait(2));
     EXPECT_EQ(faulty->renders(), 2u);
 }
@@ -150,10 +119,10 @@ TEST_F(TwoCards, ServicesThatExpireInAPassDoNotCrashIt) {
         host.physicsOutputMgr.reset();
     };
     start();
-    stepBlanks(*faulty, 1);  // the pass in which they go: its second player still uses them
+    pass(*faulty);  // the pass in which they go: its second player still uses them
     ASSERT_TRUE(layoutMgr.expired());
     const uint64_t passes = faulty->endFrames();
-    stepBlanks(*faulty, 1);
+    pass(*faulty);
     EXPECT_TRUE(log.contains(renderctrl::log::Warn, "layoutMgrSharedPtr is null."));
     EXPECT_EQ(faulty->endFrames(), passes + 1);
     for (const auto& record : log.records()) EXPECT_LT(record.level, Err) << record.line;

@@ -17,7 +17,7 @@
 #include "qorvarenderctrl/renderctrlmgr.h"
 #include "qorvasim/host.h"
 #include "stress/stresssupport.h"
-#include "support/logcapture.h"
+#include "support/managerfixture.h"
 
 namespace qorva::mediadispatch {
 namespace {
@@ -164,20 +164,6 @@ size_t connectedSlots(Scene& scene) {
 
 class ManagerCycles : public ::testing::Test {
 protected:
-    void wire(RenderCtrlMgr& mgr, Scene& scene) {
-        sim::SimHost& host = scene.host;
-        mgr.setZQRuntime(&host.runtime);
-        mgr.setMediaMgr(&host.mediaMgr);
-        mgr.createFrameSync();
-        mgr.setOutPutMgr(&host.outputMgr);
-        mgr.setOutPutLayoutMgr(host.layoutMgr);
-        mgr.setMediaDispatchMgr(host.dispatchMgr);
-        mgr.setRenderFacade(host.facade);
-        mgr.setSenderMgr(&host.senderMgr);
-        mgr.setPhysicsOutputMgr(host.physicsOutputMgr);
-        mgr.setFrameDataCallBack(tap);
-        host.dispatchMgr->addDispatch(scene.dispatch);
-    }
     // Takes a service away for one round of events, marking in `calls` when every
     // emission begun before the unset has returned (a disconnect does not wait for
     // them) and when the set operation starts.
@@ -216,13 +202,6 @@ protected:
         mgr.setFrameSyncCheckLayerIndex(2);
         mgr.updateGetFrameTime(0.5);
     }
-    void unwire(RenderCtrlMgr& mgr) {
-        mgr.release();
-        mgr.unsetOutPutLayoutMgr();
-        mgr.unsetMediaDispatchMgr();
-        mgr.unsetMediaMgr();
-        mgr.unsetZQRuntime();
-    }
     void expectNoSlotCalledWhileDisconnected(Scene& scene) {
         const Strings dispatchMgrCalls = scene.host.dispatchMgr->calls().calls();
         const Strings layoutMgrCalls = scene.host.layoutMgr->calls().calls();
@@ -239,13 +218,13 @@ protected:
         errors.clear();
         Scene scene;
         auto mgr = std::make_shared<RenderCtrlMgr>();
-        wire(*mgr, scene);
+        qrc::test::wire(*mgr, scene.host, scene.dispatch, tap);
         {
             Emitter emitter(scene);
             ASSERT_TRUE(scene.awaitPasses(1));
             rewire(*mgr, scene, emitter);
             ASSERT_TRUE(scene.awaitPasses(1));
-            unwire(*mgr);
+            qrc::test::unwire(*mgr);
             // The host's duty before dropping the manager: let the emissions begun
             // before the unsets return.
             ASSERT_TRUE(emitter.awaitRounds(1));

@@ -10,8 +10,8 @@ namespace qrc::test {
 
 class ManualClocks {
 public:
-    explicit ManualClocks(int64_t wallSeconds = 1'000'000, uint64_t localMs = 5'000'000) : _wall(wallSeconds) {
-        qorva::renderctrl::platform::testing::setWallClockSeconds(_wall);
+    explicit ManualClocks(int64_t wallSeconds = 1'000'000, uint64_t localMs = 5'000'000) {
+        qorva::renderctrl::platform::testing::setWallClockSeconds(wallSeconds);
         zqcutils::control::setManualTimeMs(localMs);
     }
     ~ManualClocks() {
@@ -21,15 +21,8 @@ public:
     ManualClocks(const ManualClocks&) = delete;
     ManualClocks& operator=(const ManualClocks&) = delete;
 
-    void setWallSeconds(int64_t seconds) {
-        _wall = seconds;
-        qorva::renderctrl::platform::testing::setWallClockSeconds(_wall);
-    }
-    int64_t wallSeconds() const { return _wall; }
+    void setWallSeconds(int64_t seconds) { qorva::renderctrl::platform::testing::setWallClockSeconds(seconds); }
     void advanceMs(uint64_t ms) { zqcutils::control::advanceTimeMs(ms); }
-
-private:
-    int64_t _wall;
 };
 
 }  // namespace qrc::test

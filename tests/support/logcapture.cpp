@@ -48,6 +48,14 @@ std::vector<std::string> LogCapture::messages() const {
     return out;
 }
 
+std::vector<std::string> LogCapture::messagesStartingWith(std::initializer_list<std::string_view> prefixes) const {
+    std::vector<std::string> out;
+    for (const auto& m : messages())
+        if (std::any_of(prefixes.begin(), prefixes.end(), [&](std::string_view p) { return m.rfind(p, 0) == 0; }))
+            out.push_back(m);
+    return out;
+}
+
 size_t LogCapture::count(int level, const std::string& message) const {
     const auto all = records();
     return static_cast<size_t>(std::count_if(

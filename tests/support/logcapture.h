@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <spdlog/logger.h>
@@ -29,6 +30,8 @@ public:
 
     std::vector<LogRecord> records() const;
     std::vector<std::string> messages() const;
+    // The messages that start with one of `prefixes`, in order.
+    std::vector<std::string> messagesStartingWith(std::initializer_list<std::string_view> prefixes) const;
     // How many lines carry exactly this message at this level.
     size_t count(int level, const std::string& message) const;
     bool contains(int level, const std::string& message) const { return count(level, message) > 0; }
