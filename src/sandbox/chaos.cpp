@@ -213,7 +213,8 @@ private:
         const int64_t convergedAt = awaitConvergence(endMs, endMs + kConvergenceBoundMs + kStableMs);
         outcome.converged = convergedAt >= 0 && convergedAt - endMs <= kConvergenceBoundMs;
         outcome.convergeMs = convergedAt >= 0 ? convergedAt - endMs : -1;
-        if (outcome.converged) outcome.missedInCalm = calmMissed(survivors, outcome.faultWindowMs);
+        if (outcome.converged && _options.measureCalm)
+            outcome.missedInCalm = calmMissed(survivors, outcome.faultWindowMs);
         printScheduleLine(number, outcome);
         if (!outcome.converged) explainFailure(startMs, endMs);
         return outcome;

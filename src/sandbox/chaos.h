@@ -20,6 +20,7 @@ struct ChaosOptions {
     uint64_t seed = 1;
     bool duties = true;
     std::vector<Schedule> fixed;  // run these instead of random ones
+    bool measureCalm = true;      // the calm after each schedule, as long as its faults
     std::filesystem::path outDir;
     std::string logLevel = "info";
 };

@@ -124,13 +124,16 @@ struct ZmqLinkMgr::Impl {
     // Only on the manager's thread:
     LinkFaults faults;
     std::multimap<Clock::time_point, std::vector<std::string>> delayed;
+    Clock::time_point nextBeat;
     std::optional<Clock::time_point> lastBeat;
     std::map<std::string, Clock::time_point> awaitingReport;  // node -> when to ask it again
     ZmqLinkMgr* owner = nullptr;
 };
 
+// A due beat comes before any input: a node that stood still reviews the silence it
+// saw before it reads what queued meanwhile.
 void ZmqLinkMgr::Impl::run() {
-    auto nextBeat = Clock::now();
+    nextBeat = Clock::now();
     membership.listenFrom(nextBeat);
     while (running) {
         const auto now = Clock::now();
@@ -220,7 +223,7 @@ void ZmqLinkMgr::Impl::askForReports(const Membership::Review& review, Clock::ti
 }
 
 void ZmqLinkMgr::Impl::receiveAll() {
-    for (;;) {
+    while (Clock::now() < nextBeat) {
         std::vector<zmq::message_t> parts;
         try {
             if (!zmq::recv_multipart(pull, std::back_inserter(parts), zmq::recv_flags::dontwait)) return;
