@@ -71,6 +71,11 @@ private:
     std::string ip(int index) const { return nodeIp(index); }
     bool up(int index) const { return _nodes.node(index).running && !_nodes.node(index).paused; }
     uint64_t missed(int index) const { return _nodes.node(index).last.missedBlanks; }
+    std::string master() const {
+        for (int i = 0; i < _options.nodes; ++i)
+            if (up(i) && _nodes.node(i).last.role == 0) return ip(i);
+        return {};
+    }
     void note(int index, const std::string& what) { _notes.push_back({steadyNowMs(), ip(index), what}); }
 
     void form() {
@@ -187,7 +192,7 @@ private:
     }
 
     ScheduleOutcome runSchedule(int number, const Schedule& schedule) {
-        ScheduleOutcome outcome{.faults = describe(schedule)};
+        ScheduleOutcome outcome{.faults = describe(schedule), .masterBefore = master()};
         const int64_t startMs = steadyNowMs();
         std::vector<uint64_t> missedAtStart;
         for (int i = 0; i < _options.nodes; ++i) missedAtStart.push_back(missed(i));
@@ -213,6 +218,7 @@ private:
         const int64_t convergedAt = awaitConvergence(endMs, endMs + kConvergenceBoundMs + kStableMs);
         outcome.converged = convergedAt >= 0 && convergedAt - endMs <= kConvergenceBoundMs;
         outcome.convergeMs = convergedAt >= 0 ? convergedAt - endMs : -1;
+        outcome.masterAfter = master();
         if (outcome.converged && _options.measureCalm)
             outcome.missedInCalm = calmMissed(survivors, outcome.faultWindowMs);
         printScheduleLine(number, outcome);

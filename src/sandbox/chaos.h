@@ -30,9 +30,10 @@ struct ScheduleOutcome {
     bool converged = false;
     int64_t convergeMs = -1;  // from the end of the last fault
     int64_t faultWindowMs = 0;
-    int survivors = 0;           // nodes no fault hit directly (not killed, not stopped)
-    uint64_t missedInFault = 0;  // by the nodes no fault hit directly
-    uint64_t missedInCalm = 0;   // the same nodes, the same length after convergence
+    std::string masterBefore, masterAfter;  // as the nodes report it
+    int survivors = 0;                      // nodes no fault hit directly (not killed, not stopped)
+    uint64_t missedInFault = 0;             // by the nodes no fault hit directly
+    uint64_t missedInCalm = 0;              // the same nodes, the same length after convergence
 };
 
 struct ChaosResult {
