@@ -1,7 +1,8 @@
 // Four node processes on loopback meet faults that a killed process does not show:
 // the master stopped and continued, the master split off alone until the partition
 // heals (a slave on the other side keeps its role throughout), the new master lost
-// inside its restore window. With the link managers' duties each run converges on
+// inside its restore window, the master back with a new port before the new
+// master's restore. With the link managers' duties each run converges on
 // the wire; without them the master's stall leaves a node unlinked.
 #include <gtest/gtest.h>
 
@@ -28,8 +29,9 @@ TEST(ClusterChaos, StallPartitionAndDoubleFailureConvergeWithTheDuties) {
     const auto result = run(true, {kMasterStall,
                                    {{{.kind = FaultKind::Partition, .durationMs = 2000, .sideSize = 1}}},
                                    {{{.kind = FaultKind::Kill, .durationMs = 3000},
-                                     {.kind = FaultKind::Kill, .startMs = 1000, .durationMs = 2000}}}});
-    ASSERT_EQ(result.schedules.size(), 3u);
+                                     {.kind = FaultKind::Kill, .startMs = 1000, .durationMs = 2000}}},
+                                   {{{.kind = FaultKind::Kill, .durationMs = 700}}}});
+    ASSERT_EQ(result.schedules.size(), 4u);
     for (const auto& schedule : result.schedules) {
         EXPECT_TRUE(schedule.converged) << schedule.faults;
         EXPECT_LE(schedule.convergeMs, sandbox::kConvergenceBoundMs) << schedule.faults;

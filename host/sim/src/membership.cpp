@@ -30,6 +30,7 @@ void setPresent(ServerNodeInfo& info, bool present) {
 
 Membership::Membership(const ZmqLinkConfig& config, Clock::time_point start)
     : _local(indexOf(config.ips, config.localIp)),
+      _duties(config.duties),
       _silence(config.heartbeat * config.missedBeats),
       _listen(config.heartbeat * config.missedBeats),
       _listenEnd(start + _listen) {
@@ -152,11 +153,24 @@ void Membership::assign(Review& review) {
         review.replacedMaster = oldMaster;
 }
 
+// A node reports its port once it has listened; a table made less than two listen
+// periods after the node joined may still hold the port of its previous run. The
+// local node's own port does not change while it runs.
 std::vector<ServerNodeInfo> Membership::nodesLocked() const {
+    const auto margin = 2 * std::chrono::duration_cast<std::chrono::milliseconds>(_listen).count();
     std::vector<ServerNodeInfo> list;
-    for (const auto& node : _nodes)
-        if (node.heard) list.push_back(node.info);
+    for (size_t i = 0; i < _nodes.size(); ++i) {
+        const Node& node = _nodes[i];
+        if (!node.heard) continue;
+        list.push_back(node.info);
+        if (_duties && i != _local && node.joinedMs + margin > _tableMs) list.back().statusC = 0;
+    }
     return list;
+}
+
+void Membership::tableReceived(int64_t atMs) {
+    std::lock_guard lock(_mutex);
+    _tableMs = atMs;
 }
 
 std::vector<ServerNodeInfo> Membership::nodes() const {

@@ -293,10 +293,12 @@ void ZmqLinkMgr::Impl::announceAgain(const std::string& sender) {
 // has its request dropped.
 void ZmqLinkMgr::Impl::dispatch(const std::string& sender, const std::string& method, const std::string& args) {
     Handler handler;
+    bool table = false;
     {
         std::lock_guard lock(methodMutex);
         const auto it = methods.find(method);
         if (it != methods.end()) handler = it->second;
+        table = std::find(backupMethods.begin(), backupMethods.end(), method) != backupMethods.end();
     }
     if (!handler)
         return note(fmt::format("bad input ignored: no handler for method \"{}\" from {}", printable(method), sender));
@@ -304,6 +306,7 @@ void ZmqLinkMgr::Impl::dispatch(const std::string& sender, const std::string& me
     awaitingReport.erase(sender);
     try {
         handler(args, sender);
+        if (table) membership.tableReceived(steadyMs(Clock::now()));
     } catch (const std::exception& e) {
         note(fmt::format("request {} from {} rejected: {}", method, sender, e.what()));
     }

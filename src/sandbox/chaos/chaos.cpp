@@ -23,7 +23,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr int64_t kStableMs = 500;  // the check holds this long before it counts
+// The check holds this long before it counts: longer than the library's 1000 ms
+// restore timer, so that a restore pending when the check first holds is seen.
+constexpr int64_t kStableMs = 1200;
 constexpr int64_t kFormDeadlineMs = 20000;
 const std::vector<std::string> kTimelineMarks = {
     "gone ", "joined ", "role ", "own stall", "demoted", "announced again", "request 40reportPort", "Target"};

@@ -43,6 +43,10 @@ public:
     // before it counts anyone gone.
     void rejoinAfterStall(Clock::time_point now, int64_t joinedMs);
     int64_t localJoinedMs() const;
+    // A port table of the master arrived (ms on the steady clock). With the duties, a
+    // node that joined too shortly before the last table to have its current port in
+    // it is listed without statusC, so that a restore from that table skips it.
+    void tableReceived(int64_t atMs);
     // The IP of the master as the local node sees it; empty when there is none.
     std::string master() const;
     // Marks nodes silent for too long as gone and assigns roles afresh.
@@ -64,6 +68,8 @@ private:
     std::vector<tarsel::link::ServerNodeInfo> nodesLocked() const;
 
     const size_t _local;
+    const bool _duties;
+    int64_t _tableMs = 0;
     const Clock::duration _silence;
     const Clock::duration _listen;
     Clock::time_point _listenEnd;
