@@ -85,7 +85,7 @@ std::optional<int> parseOptions(int argc, char** argv, Options& o) {
             ->check(CLI::Range(1, 10000));
     app.add_option("--seed", o.seed, "Seed of the --chaos schedules")->needs(chaos)->capture_default_str();
     app.add_flag("--no-duties", o.noDuties,
-                 "With --processes: link managers without their duties toward the cluster link (see README)");
+                 "With --chaos: link managers without their duties toward the cluster link (see README)");
     // The node mode, started by --processes.
     app.add_flag("--accept-faults", o.acceptFaults)->group("");
     app.add_option("--node", o.nodeIndex)->group("")->needs(cluster)->check(CLI::Range(0, kMaxClusterNodes - 1));
