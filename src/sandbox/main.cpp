@@ -12,6 +12,7 @@
 #include "options.h"
 #include "scenario.h"
 #ifdef QRC_SANDBOX_NODES
+#include "chaos.h"
 #include "failover.h"
 #include "node.h"
 #endif
@@ -24,6 +25,7 @@ int run(const sandbox::Options& options) {
     sandbox::enterProgramFolder();
 #ifdef QRC_SANDBOX_NODES
     if (options.nodeIndex >= 0) return sandbox::runNode(options, outDir);
+    if (options.chaos > 0) return sandbox::runChaosCommand(options, outDir);
     if (options.processes) return sandbox::runProcessCluster(options, outDir);
 #else
     if (options.processes || options.nodeIndex >= 0) {

@@ -76,11 +76,24 @@ std::optional<int> parseOptions(int argc, char** argv, Options& o) {
                  "With --cluster: N node processes over ZeroMQ on 127.0.0.2 and up; the master is killed, the "
                  "backup takes over, the killed node rejoins; prints the timeline and the failover and rejoin times")
         ->needs(cluster);
+    auto* chaos =
+        app.add_option("--chaos", o.chaos,
+                       "With --cluster 3..6 --processes: N random fault schedules (kills, stalls, partitions, "
+                       "lossy links, a second fault inside the restore window), each checked for convergence on "
+                       "the wire; prints a line per schedule and a table")
+            ->needs(cluster)
+            ->check(CLI::Range(1, 10000));
+    app.add_option("--seed", o.seed, "Seed of the --chaos schedules")->needs(chaos)->capture_default_str();
+    app.add_flag("--no-duties", o.noDuties,
+                 "With --chaos: link managers without their duties toward the cluster link (see README)");
     // The node mode, started by --processes.
+    app.add_flag("--accept-faults", o.acceptFaults)->group("");
     app.add_option("--node", o.nodeIndex)->group("")->needs(cluster)->check(CLI::Range(0, kMaxClusterNodes - 1));
     app.add_option("--cluster-port", o.clusterPort)->group("")->check(CLI::Range(1, 65535));
     app.callback([&] {
         if (o.reportEvery > o.seconds) throw CLI::ValidationError("--report-every", "longer than --seconds");
+        if (o.chaos > 0 && (!o.processes || o.clusterNodes < 3 || o.clusterNodes > 6))
+            throw CLI::ValidationError("--chaos", "needs --cluster 3..6 --processes");
 #ifndef QRC_SANDBOX_TRACE
         if (o.trace) throw CLI::ValidationError("--trace", "this build has no JSON library to write it with");
 #endif

@@ -1,5 +1,6 @@
 #pragma once
 // The sandbox's command line.
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -14,11 +15,15 @@ struct Options {
     int cards = 3;
     int players = 2;  // per card
     std::string out = "out/sandbox";
-    std::string program;     // as started (argv[0])
-    int clusterNodes = 0;    // above 0: the cluster scenario instead of the cards
-    bool processes = false;  // the cluster as node processes over ZeroMQ
-    int nodeIndex = -1;      // 0 or more: this process is that node of the cluster
-    int clusterPort = 0;     // the port the nodes' link managers listen on
+    std::string program;        // as started (argv[0])
+    int clusterNodes = 0;       // above 0: the cluster scenario instead of the cards
+    bool processes = false;     // the cluster as node processes over ZeroMQ
+    int nodeIndex = -1;         // 0 or more: this process is that node of the cluster
+    int clusterPort = 0;        // the port the nodes' link managers listen on
+    int chaos = 0;              // above 0: that many random fault schedules over the node processes
+    uint64_t seed = 1;          // of the chaos schedules
+    bool noDuties = false;      // the link managers without their duties (to show what fails)
+    bool acceptFaults = false;  // node mode: the link manager obeys fault messages
     spdlog::level::level_enum logLevel = spdlog::level::info;
     bool logStderr = false;
 };

@@ -121,14 +121,59 @@ void SimCluster::setRole(const std::string& ip, int type) {
 void SimCluster::applyRoleRule() {
     std::vector<std::string> order;
     std::vector<Member> members;
+    bool duties = false;
     {
         std::lock_guard lock(_mutex);
         order = _order;
+        duties = _duties;
         for (const auto& ip : _order) members.push_back({isPresent(_infos.at(ip)), 0});
     }
+    const std::string oldMaster = masterIp();
     const auto roles = assignRoles(members);
-    for (size_t i = 0; i < order.size(); ++i)
-        if (info(order[i]).type != roles[i]) setRole(order[i], roles[i]);
+    for (size_t i = 0; i < order.size(); ++i) {
+        const int type = info(order[i]).type;
+        if (type == roles[i]) continue;
+        if (duties && type == tarsel::link::ServerType_Master && roles[i] != tarsel::link::ServerType_MasterBackup)
+            passThroughBackup(order[i]);
+        setRole(order[i], roles[i]);
+    }
+    const std::string newMaster = masterIp();
+    if (duties && !oldMaster.empty() && !newMaster.empty() && newMaster != oldMaster) announceRolesTo(newMaster);
+}
+
+void SimCluster::setDuties(bool on) {
+    std::lock_guard lock(_mutex);
+    _duties = on;
+}
+
+std::string SimCluster::masterIp() const {
+    std::lock_guard lock(_mutex);
+    for (const auto& [ip, info] : _infos)
+        if (info.type == tarsel::link::ServerType_Master) return ip;
+    return {};
+}
+
+// The status report of a master's step to master backup, which dislinks its targets.
+void SimCluster::passThroughBackup(const std::string& ip) {
+    ServerNodeInfo info;
+    {
+        std::lock_guard lock(_mutex);
+        auto& stored = _infos.at(ip);
+        stored.lastType = stored.type;
+        stored.type = tarsel::link::ServerType_MasterBackup;
+        info = stored;
+    }
+    node(ip).sigLinkedStatusChanged(info);
+}
+
+void SimCluster::announceRolesTo(const std::string& master) {
+    for (const auto& info : nodes()) {
+        const bool hasRole = info.type == tarsel::link::ServerType_Slave ||
+                             info.type == tarsel::link::ServerType_MasterBackup ||
+                             info.type == tarsel::link::ServerType_SlaveBackup;
+        if (hasRole && isPresent(info) && info.ip != master)
+            node(info.ip).sigLocalTypeChanged(static_cast<tarsel::link::ServerType>(info.type));
+    }
 }
 
 void SimCluster::setPresent(const std::string& ip, bool present) { setFlags(ip, present, present, present); }

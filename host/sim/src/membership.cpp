@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 #include <fmt/format.h>
 
@@ -29,6 +30,7 @@ void setPresent(ServerNodeInfo& info, bool present) {
 
 Membership::Membership(const ZmqLinkConfig& config, Clock::time_point start)
     : _local(indexOf(config.ips, config.localIp)),
+      _duties(config.duties),
       _silence(config.heartbeat * config.missedBeats),
       _listen(config.heartbeat * config.missedBeats),
       _listenEnd(start + _listen) {
@@ -52,6 +54,7 @@ bool Membership::heard(const std::string& ip, int64_t joinedMs, Clock::time_poin
     for (size_t i = 0; i < _nodes.size(); ++i) {
         if (_nodes[i].info.ip != ip) continue;
         if (i == _local) return true;
+        if (_nodes[i].heard && _nodes[i].joinedMs != joinedMs) _rankChanged = true;
         _nodes[i].heard = true;
         _nodes[i].joinedMs = joinedMs;
         _nodes[i].lastHeard = now;
@@ -63,21 +66,52 @@ bool Membership::heard(const std::string& ip, int64_t joinedMs, Clock::time_poin
 Membership::Review Membership::review(Clock::time_point now) {
     Review review;
     std::lock_guard lock(_mutex);
-    bool changed = updatePresence(now, review.events);
+    bool changed = updatePresence(now, review);
     if (_listening && now >= _listenEnd) {
         _listening = false;
         setPresent(_nodes[_local].info, true);
         changed = true;
     }
-    if (!changed || _listening) return review;
-    assign(review);
+    changed = std::exchange(_rankChanged, false) || changed;
+    if (std::exchange(_left, false)) {
+        review.localChanged = true;
+    } else {
+        if (!changed || _listening) return review;
+        assign(review);
+    }
     review.nodesChanged = true;
     review.nodes = nodesLocked();
     review.local = _nodes[_local].info;
     return review;
 }
 
-bool Membership::updatePresence(Clock::time_point now, std::vector<std::string>& events) {
+void Membership::rejoinAfterStall(Clock::time_point now, int64_t joinedMs) {
+    std::lock_guard lock(_mutex);
+    for (auto& node : _nodes)
+        if (node.heard) node.lastHeard = now;
+    Node& local = _nodes[_local];
+    local.joinedMs = joinedMs;
+    local.info.lastType = local.info.type;
+    local.info.type = tarsel::link::ServerType_Null;
+    setPresent(local.info, false);
+    _listening = true;
+    _listenEnd = now + _listen;
+    _left = true;
+}
+
+int64_t Membership::localJoinedMs() const {
+    std::lock_guard lock(_mutex);
+    return _nodes[_local].joinedMs;
+}
+
+std::string Membership::master() const {
+    std::lock_guard lock(_mutex);
+    for (const auto& node : _nodes)
+        if (node.info.type == tarsel::link::ServerType_Master && isPresent(node.info)) return node.info.ip;
+    return {};
+}
+
+bool Membership::updatePresence(Clock::time_point now, Review& review) {
     bool changed = false;
     for (size_t i = 0; i < _nodes.size(); ++i) {
         if (i == _local) continue;
@@ -85,7 +119,8 @@ bool Membership::updatePresence(Clock::time_point now, std::vector<std::string>&
         const bool present = node.heard && now - node.lastHeard <= _silence;
         if (present == isPresent(node.info)) continue;
         setPresent(node.info, present);
-        events.push_back(fmt::format("{} {}", present ? "joined" : "gone", node.info.ip));
+        review.events.push_back(fmt::format("{} {}", present ? "joined" : "gone", node.info.ip));
+        (present ? review.joined : review.gone).push_back(node.info.ip);
         changed = true;
     }
     return changed;
@@ -118,11 +153,24 @@ void Membership::assign(Review& review) {
         review.replacedMaster = oldMaster;
 }
 
+// A node reports its port once it has listened; a table made less than two listen
+// periods after the node joined may still hold the port of its previous run. The
+// local node's own port does not change while it runs.
 std::vector<ServerNodeInfo> Membership::nodesLocked() const {
+    const auto margin = 2 * std::chrono::duration_cast<std::chrono::milliseconds>(_listen).count();
     std::vector<ServerNodeInfo> list;
-    for (const auto& node : _nodes)
-        if (node.heard) list.push_back(node.info);
+    for (size_t i = 0; i < _nodes.size(); ++i) {
+        const Node& node = _nodes[i];
+        if (!node.heard) continue;
+        list.push_back(node.info);
+        if (_duties && i != _local && node.joinedMs + margin > _tableMs) list.back().statusC = 0;
+    }
     return list;
+}
+
+void Membership::tableReceived(int64_t atMs) {
+    std::lock_guard lock(_mutex);
+    _tableMs = atMs;
 }
 
 std::vector<ServerNodeInfo> Membership::nodes() const {

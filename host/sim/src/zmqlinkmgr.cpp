@@ -6,6 +6,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <thread>
 
@@ -14,6 +15,7 @@
 #include <zmq_addon.hpp>
 
 #include "qorvasim/clusterrules.h"
+#include "qorvasim/linkfaults.h"
 #include "qorvasim/membership.h"
 
 namespace qorva::sim {
@@ -27,8 +29,13 @@ using tarsel::link::ServerNodeInfo;
 // The two messages on the wire, as multipart frames:
 //   "hb" | sender IP | sender's start time in ms      (heartbeat)
 //   "rq" | sender IP | method | args                  (request)
+//   "an" | sender IP                                  (a master asks for the role again)
+//   "ft" | see linkfaults.h                           (a fault to apply, in chaos runs)
 const std::string kHeartbeat = "hb";
 const std::string kRequest = "rq";
+const std::string kAnnounce = "an";
+const std::string kFault = "ft";
+constexpr auto kAskAgain = std::chrono::milliseconds(300);
 constexpr size_t kMaxMethod = 64;
 constexpr size_t kMaxArgs = 64 * 1024;
 constexpr int64_t kMaxWireMessage = 1024 * 1024;  // ZeroMQ drops the peer beyond this
@@ -52,7 +59,8 @@ std::string printable(const std::string& text) {
 }  // namespace
 
 struct ZmqLinkMgr::Impl {
-    Impl(ZmqLinkConfig c, EventSink e) : config(std::move(c)), events(std::move(e)), membership(config, Clock::now()) {
+    Impl(ZmqLinkConfig c, EventSink e)
+        : config(std::move(c)), events(std::move(e)), membership(config, Clock::now()), faults(config.faultSeed) {
         pull.set(zmq::sockopt::linger, 0);
         pull.set(zmq::sockopt::maxmsgsize, kMaxWireMessage);
         try {
@@ -91,9 +99,14 @@ struct ZmqLinkMgr::Impl {
 
     void run();
     void beat();
+    bool stalled(Clock::time_point now);
     void emit(const Membership::Review& review);
+    void askForReports(const Membership::Review& review, Clock::time_point now);
     void receiveAll();
-    void handle(const std::vector<zmq::message_t>& parts);
+    void admit(std::vector<std::string> frames);
+    void handleDelayed();
+    void handle(const std::vector<std::string>& frames);
+    void announceAgain(const std::string& sender);
     void dispatch(const std::string& sender, const std::string& method, const std::string& args);
 
     const ZmqLinkConfig config;
@@ -108,11 +121,19 @@ struct ZmqLinkMgr::Impl {
     std::vector<std::string> backupMethods;
     std::atomic<bool> running{false};
     std::thread thread;
+    // Only on the manager's thread:
+    LinkFaults faults;
+    std::multimap<Clock::time_point, std::vector<std::string>> delayed;
+    Clock::time_point nextBeat;
+    std::optional<Clock::time_point> lastBeat;
+    std::map<std::string, Clock::time_point> awaitingReport;  // node -> when to ask it again
     ZmqLinkMgr* owner = nullptr;
 };
 
+// A due beat comes before any input: a node that stood still reviews the silence it
+// saw before it reads what queued meanwhile.
 void ZmqLinkMgr::Impl::run() {
-    auto nextBeat = Clock::now();
+    nextBeat = Clock::now();
     membership.listenFrom(nextBeat);
     while (running) {
         const auto now = Clock::now();
@@ -122,8 +143,10 @@ void ZmqLinkMgr::Impl::run() {
             if (nextBeat < now) nextBeat = now + config.heartbeat;  // after a stall, no burst
             continue;
         }
+        handleDelayed();
         zmq::pollitem_t item{pull.handle(), 0, ZMQ_POLLIN, 0};
-        const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(nextBeat - now);
+        const auto until = delayed.empty() ? nextBeat : std::min(nextBeat, delayed.begin()->first);
+        const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
         try {
             zmq::poll(&item, 1, std::max(wait, std::chrono::milliseconds(1)));
         } catch (const zmq::error_t& e) {
@@ -135,28 +158,72 @@ void ZmqLinkMgr::Impl::run() {
 }
 
 void ZmqLinkMgr::Impl::beat() {
-    const std::vector<std::string> heartbeat = {kHeartbeat, config.localIp, std::to_string(config.joinedMs)};
+    const auto now = Clock::now();
+    if (stalled(now)) membership.rejoinAfterStall(now, steadyMs(now));
+    const std::vector<std::string> heartbeat = {kHeartbeat, config.localIp, std::to_string(membership.localJoinedMs())};
     for (const auto& ip : config.ips)
         if (ip != config.localIp) send(ip, heartbeat);
-    const auto review = membership.review(Clock::now());
+    const auto review = membership.review(now);
     for (const auto& event : review.events) note(event);
     emit(review);
+    askForReports(review, now);
+}
+
+// Beats so far apart that the others may have counted this node gone: the node
+// stood still (a stopped process, a paused machine), not everyone else. It does not
+// count the others gone for it, and it joins again as the newest node so that it
+// takes no role back from the node that replaced it.
+bool ZmqLinkMgr::Impl::stalled(Clock::time_point now) {
+    const auto last = std::exchange(lastBeat, now);
+    const auto limit = config.heartbeat * (config.missedBeats - 1);
+    if (!config.duties || !last || now - *last <= limit) return false;
+    note(fmt::format("own stall of {} ms: joining again as a newcomer",
+                     std::chrono::duration_cast<std::chrono::milliseconds>(now - *last).count()));
+    return true;
 }
 
 // As a link manager announces changes: the local role (status, then type), the node
 // list, then what only a master hears.
 void ZmqLinkMgr::Impl::emit(const Membership::Review& review) {
     if (review.localChanged) {
-        owner->sigLinkedStatusChanged(review.local);
-        owner->sigLocalTypeChanged(static_cast<tarsel::link::ServerType>(review.local.type));
+        auto local = review.local;
+        // A master that goes straight to another role keeps its targets linked: it
+        // passes through master backup, which dislinks them.
+        if (config.duties && local.lastType == tarsel::link::ServerType_Master &&
+            local.type != tarsel::link::ServerType_MasterBackup) {
+            auto step = local;
+            step.type = tarsel::link::ServerType_MasterBackup;
+            note(fmt::format("master demoted through master backup to {}", local.type));
+            owner->sigLinkedStatusChanged(step);
+            local.lastType = tarsel::link::ServerType_MasterBackup;
+        }
+        owner->sigLinkedStatusChanged(local);
+        owner->sigLocalTypeChanged(static_cast<tarsel::link::ServerType>(local.type));
     }
     if (review.nodesChanged) owner->sigClusterNodeChanged(review.nodes);
     for (const auto& ip : review.backupsAdded) owner->sigMasterBackupAdded(ip);
     if (!review.replacedMaster.empty()) owner->sigMasterUpdate(review.replacedMaster, review.local.ip);
 }
 
+// A master asks every node that has not reported its port since the master took
+// the role, or since the node came back, to announce its role again, until a
+// request of the node arrives: the library reports a port only when a role changes.
+void ZmqLinkMgr::Impl::askForReports(const Membership::Review& review, Clock::time_point now) {
+    if (!config.duties || membership.local().type != tarsel::link::ServerType_Master) return awaitingReport.clear();
+    if (review.localChanged)
+        for (const auto& node : review.nodes)
+            if (isPresent(node) && node.ip != config.localIp) awaitingReport[node.ip] = now;
+    for (const auto& ip : review.joined) awaitingReport[ip] = now;
+    for (const auto& ip : review.gone) awaitingReport.erase(ip);
+    for (auto& [ip, next] : awaitingReport)
+        if (now >= next) {
+            send(ip, {kAnnounce, config.localIp});
+            next = now + kAskAgain;
+        }
+}
+
 void ZmqLinkMgr::Impl::receiveAll() {
-    for (;;) {
+    while (Clock::now() < nextBeat) {
         std::vector<zmq::message_t> parts;
         try {
             if (!zmq::recv_multipart(pull, std::back_inserter(parts), zmq::recv_flags::dontwait)) return;
@@ -164,19 +231,41 @@ void ZmqLinkMgr::Impl::receiveAll() {
             note(fmt::format("bad input ignored: cannot receive ({})", e.what()));
             return;
         }
-        handle(parts);
+        std::vector<std::string> frames;
+        for (const auto& part : parts) frames.push_back(part.to_string());
+        admit(std::move(frames));
     }
 }
 
-void ZmqLinkMgr::Impl::handle(const std::vector<zmq::message_t>& parts) {
-    std::vector<std::string> frames;
-    for (const auto& part : parts) frames.push_back(part.to_string());
+// Applies the fault in force: the message is dropped, handled now or kept for later.
+void ZmqLinkMgr::Impl::admit(std::vector<std::string> frames) {
+    if (config.acceptFaults && !frames.empty() && frames[0] == kFault) {
+        if (const auto fault = parseFaultMessage(frames)) return faults.set(*fault);
+    }
+    const auto now = Clock::now();
+    const auto due = faults.admit(frames.size() > 1 ? frames[1] : std::string(), now);
+    if (!due) return;
+    if (*due <= now) return handle(frames);
+    delayed.emplace(*due, std::move(frames));
+}
+
+void ZmqLinkMgr::Impl::handleDelayed() {
+    while (!delayed.empty() && delayed.begin()->first <= Clock::now()) {
+        const auto frames = std::move(delayed.begin()->second);
+        delayed.erase(delayed.begin());
+        handle(frames);
+    }
+}
+
+void ZmqLinkMgr::Impl::handle(const std::vector<std::string>& frames) {
     const auto reject = [&](const std::string& why) {
         note(fmt::format("bad input ignored: {} ({} frames, first \"{}\")", why, frames.size(),
                          frames.empty() ? std::string() : printable(frames[0])));
     };
-    if (frames.size() < 2 || (frames[0] != kHeartbeat && frames[0] != kRequest)) return reject("unknown message");
+    if (frames.size() < 2 || (frames[0] != kHeartbeat && frames[0] != kRequest && frames[0] != kAnnounce))
+        return reject("unknown message");
     const std::string& sender = frames[1];
+    if (frames[0] == kAnnounce) return frames.size() == 2 ? announceAgain(sender) : reject("malformed message");
     if (frames[0] == kHeartbeat) {
         const auto joined = frames.size() == 3 ? parseMs(frames[2]) : std::nullopt;
         if (!joined) return reject("malformed heartbeat");
@@ -188,20 +277,36 @@ void ZmqLinkMgr::Impl::handle(const std::vector<zmq::message_t>& parts) {
     dispatch(sender, frames[2], frames[3]);
 }
 
+// The master asks for the local role again: announced only to the node that is
+// master here too, so that the port report the library sends reaches it.
+void ZmqLinkMgr::Impl::announceAgain(const std::string& sender) {
+    const auto local = membership.local();
+    const bool hasRole = local.type == tarsel::link::ServerType_Slave ||
+                         local.type == tarsel::link::ServerType_MasterBackup ||
+                         local.type == tarsel::link::ServerType_SlaveBackup;
+    if (!config.duties || !hasRole || membership.master() != sender) return;
+    note(fmt::format("role announced again, asked by {}", sender));
+    owner->sigLocalTypeChanged(static_cast<tarsel::link::ServerType>(local.type));
+}
+
 // Calls the handler registered for the method, on this thread; a handler that throws
 // has its request dropped.
 void ZmqLinkMgr::Impl::dispatch(const std::string& sender, const std::string& method, const std::string& args) {
     Handler handler;
+    bool table = false;
     {
         std::lock_guard lock(methodMutex);
         const auto it = methods.find(method);
         if (it != methods.end()) handler = it->second;
+        table = std::find(backupMethods.begin(), backupMethods.end(), method) != backupMethods.end();
     }
     if (!handler)
         return note(fmt::format("bad input ignored: no handler for method \"{}\" from {}", printable(method), sender));
     note(fmt::format("request {} from {}", method, sender));
+    awaitingReport.erase(sender);
     try {
         handler(args, sender);
+        if (table) membership.tableReceived(steadyMs(Clock::now()));
     } catch (const std::exception& e) {
         note(fmt::format("request {} from {} rejected: {}", method, sender, e.what()));
     }

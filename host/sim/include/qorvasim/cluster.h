@@ -61,8 +61,12 @@ public:
     // Gives a node a new role and reports it to that node (status, then local type).
     void setRole(const std::string& ip, int type);
     // Gives every node whose role differs the role the cluster rule assigns (nodes
-    // ranked in the order they were added), each reported as by setRole.
+    // ranked in the order they were added), each reported as by setRole. With the
+    // link manager's duties (the default) a master that loses the role passes through
+    // master backup, and when the master changes every other node with a role
+    // announces it again, so that the new master gets every port at once.
     void applyRoleRule();
+    void setDuties(bool on);
     // Marks a node present (all three flags) or gone, without announcing it.
     void setPresent(const std::string& ip, bool present);
     void setFlags(const std::string& ip, bool statusA, bool statusB, bool statusC);
@@ -77,7 +81,12 @@ public:
     void route(const std::string& senderIp, const LinkRequest& request);
 
 private:
+    std::string masterIp() const;
+    void passThroughBackup(const std::string& ip);
+    void announceRolesTo(const std::string& master);
+
     mutable std::mutex _mutex;
+    bool _duties = true;
     std::vector<std::string> _order;
     std::map<std::string, ServerNodeInfo> _infos;
     std::map<std::string, std::unique_ptr<SimLinkMgr>> _links;

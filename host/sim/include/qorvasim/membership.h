@@ -25,7 +25,9 @@ public:
         bool nodesChanged = false;
         std::vector<tarsel::link::ServerNodeInfo> nodes;
         std::vector<std::string> backupsAdded;
-        std::string replacedMaster;  // set when the local node took over from it
+        std::string replacedMaster;       // set when the local node took over from it
+        std::vector<std::string> joined;  // nodes present again, or for the first time
+        std::vector<std::string> gone;
     };
 
     // Listens for the first missedBeats beats from `start` before it assigns roles.
@@ -35,6 +37,18 @@ public:
 
     // A heartbeat; false when the IP is no node of the cluster.
     bool heard(const std::string& ip, int64_t joinedMs, Clock::time_point now);
+    // The local node stood still so long that the others have counted it gone: it
+    // leaves (its next review reports the local role null), joins again as the newest
+    // node with `joinedMs` after listening anew, and hears everyone from `now` on
+    // before it counts anyone gone.
+    void rejoinAfterStall(Clock::time_point now, int64_t joinedMs);
+    int64_t localJoinedMs() const;
+    // A port table of the master arrived (ms on the steady clock). With the duties, a
+    // node that joined too shortly before the last table to have its current port in
+    // it is listed without statusC, so that a restore from that table skips it.
+    void tableReceived(int64_t atMs);
+    // The IP of the master as the local node sees it; empty when there is none.
+    std::string master() const;
     // Marks nodes silent for too long as gone and assigns roles afresh.
     Review review(Clock::time_point now);
 
@@ -49,15 +63,19 @@ private:
         Clock::time_point lastHeard;
     };
 
-    bool updatePresence(Clock::time_point now, std::vector<std::string>& events);
+    bool updatePresence(Clock::time_point now, Review& review);
     void assign(Review& review);
     std::vector<tarsel::link::ServerNodeInfo> nodesLocked() const;
 
     const size_t _local;
+    const bool _duties;
+    int64_t _tableMs = 0;
     const Clock::duration _silence;
     const Clock::duration _listen;
     Clock::time_point _listenEnd;
     bool _listening = true;
+    bool _rankChanged = false;  // a node's join time changed: roles are assigned afresh
+    bool _left = false;         // the local node left after a stall and has not said so
     mutable std::mutex _mutex;
     std::vector<Node> _nodes;
 };

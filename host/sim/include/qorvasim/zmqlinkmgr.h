@@ -22,6 +22,14 @@ struct ZmqLinkConfig {
     std::chrono::milliseconds heartbeat{100};
     int missedBeats = 5;   // silence of this many beats: the node is gone
     int64_t joinedMs = 0;  // when the local node started, on the machine's steady clock
+    // The duties toward the cluster link that bring every node back into sync after a
+    // fault (README, "The link manager's duties"): suspect an own stall, demote a
+    // master through master backup, ask each node without a port report to announce
+    // its role again. Off only to show what goes wrong without them.
+    bool duties = true;
+    // Obeys fault messages ("ft", see linkfaults.h) from any peer: for chaos runs only.
+    bool acceptFaults = false;
+    uint64_t faultSeed = 1;  // for the random loss and delay
 };
 
 class ZmqLinkMgr : public tarsel::link::ILinkMgr {

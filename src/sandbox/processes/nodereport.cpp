@@ -39,15 +39,16 @@ std::string formatReport(const NodeReport& report) {
     std::vector<std::string> beacons;
     for (const auto& from : report.beacons)
         beacons.push_back(fmt::format("{}:{}:{}:{}", from.ip, from.count, from.sinceMs, from.lastMs));
-    return fmt::format("state {} {} {} {}", report.atMs, report.role, joinedOrDash(report.links),
-                       joinedOrDash(beacons));
+    return fmt::format("state {} {} {} {} {}", report.atMs, report.role, joinedOrDash(report.links),
+                       joinedOrDash(beacons), report.missedBlanks);
 }
 
 std::optional<NodeReport> parseReport(const std::string& line) {
     std::istringstream stream(line);
     std::string word, links, beacons;
     NodeReport report;
-    if (!(stream >> word >> report.atMs >> report.role >> links >> beacons) || word != "state") return std::nullopt;
+    if (!(stream >> word >> report.atMs >> report.role >> links >> beacons >> report.missedBlanks) || word != "state")
+        return std::nullopt;
     report.links = split(links, ',');
     for (const auto& text : split(beacons, ',')) {
         const auto fields = split(text, ':');

@@ -2,7 +2,8 @@
 // What a node process tells its launcher, one line each on its standard output:
 //   ready <ip> <startMs>
 //   ev <ms> <text>                                  something the node noticed
-//   state <ms> <role> <links> <beacons>             what it is linked to, what it receives
+//   state <ms> <role> <links> <beacons> <missed>    what it is linked to, what it receives,
+//                                                   the blanks its card missed so far
 //   bye                                             ended cleanly
 // Times are ms on the machine's steady clock, which every process shares.
 #include <cstdint>
@@ -19,6 +20,7 @@ struct NodeReport {
     int role = 4;
     std::vector<std::string> links;  // "ip:port"
     std::vector<qorva::sim::BeaconsFrom> beacons;
+    uint64_t missedBlanks = 0;
 
     // Whether beacons from `ip` arrived within `windowMs` before the report.
     bool receivesFrom(const std::string& ip, int64_t windowMs = 250) const;

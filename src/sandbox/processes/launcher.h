@@ -29,7 +29,8 @@ struct NodeProcess {
     int netPort = 0;        // its frame sync port
     bool running = false;
     bool saidBye = false;
-    int exitCode = -1;  // -1 while running or when killed by a signal
+    bool paused = false;  // stopped by SIGSTOP
+    int exitCode = -1;    // -1 while running or when killed by a signal
     NodeReport last;
 };
 
@@ -45,6 +46,9 @@ public:
     void start(int index, const std::string& ip);
     // SIGKILL, then reaps it; returns when it happened (steady clock ms).
     int64_t kill(int index);
+    // SIGSTOP and SIGCONT: the node stands still, as on a machine that hangs.
+    void pause(int index);
+    void resume(int index);
     // SIGTERM to every running node; true when all ended within the timeout (those
     // that did not are killed).
     bool terminateAll(std::chrono::milliseconds timeout);
@@ -67,6 +71,9 @@ private:
     std::vector<NodeProcess> _nodes;
     std::vector<NodeEvent> _events;
 };
+
+// A TCP port free on `ip`, for every node's link manager to listen on.
+int freePort(const std::string& ip);
 
 // SIGINT and SIGTERM of the sandbox end the waits of every launcher (which then
 // kill and reap their nodes) instead of the sandbox.

@@ -1,11 +1,5 @@
 #include "failover.h"
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <arpa/inet.h>
-
 #include <random>
 #include <stdexcept>
 
@@ -15,7 +9,6 @@
 #include "launcher.h"
 #include "qorvahost/ilinkmgr.h"
 #include "qorvasim/zmqlinkmgr.h"
-#include "roles.h"
 #include "timeline.h"
 
 namespace sandbox {
@@ -27,27 +20,6 @@ using namespace std::chrono_literals;
 constexpr auto kPhaseDeadline = 15s;
 constexpr auto kSettle = 300ms;  // reports that show the state after a change
 const std::string kReportPorts = "40reportPorts";
-
-// A TCP port free on the first node's address, for every node to listen on.
-int freePort(const std::string& ip) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = inet_addr(ip.c_str());
-    socklen_t length = sizeof address;
-    const bool bound = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-                       ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0;
-    if (fd >= 0) ::close(fd);
-    if (!bound) throw std::runtime_error(fmt::format("no free port on {}", ip));
-    return ntohs(address.sin_port);
-}
-
-std::string beaconsText(const NodeReport& report) {
-    std::vector<std::string> parts;
-    for (const auto& from : report.beacons)
-        parts.push_back(fmt::format("{} x{}{}", from.ip, from.count, report.receivesFrom(from.ip) ? "" : " (stopped)"));
-    return parts.empty() ? std::string("-") : fmt::format("{}", fmt::join(parts, ", "));
-}
 
 class FailoverRun {
 public:
@@ -184,20 +156,7 @@ private:
             kSettle * 4);
     }
 
-    void printTables(const std::string& when) const {
-        fmt::print("\nLink tables {} (frame sync links; beacons received, by sender):\n", when);
-        for (int i = 0; i < _count; ++i) {
-            const auto& node = _nodes.node(i);
-            if (!node.running) {
-                fmt::print("  {:<10} down\n", node.ip);
-                continue;
-            }
-            const auto& last = report(i);
-            fmt::print("  {:<10} {:<14} port {:<6} linked to: {}\n", node.ip, roleName(last.role), node.netPort,
-                       last.links.empty() ? std::string("-") : fmt::format("{}", fmt::join(last.links, " ")));
-            fmt::print("  {:<10} {:<14} {:<11} beacons:   {}\n", "", "", "", beaconsText(last));
-        }
-    }
+    void printTables(const std::string& when) const { printLinkTables(_nodes, when); }
 
     void collectOutcomes() {
         for (int i = 0; i < _count; ++i) {

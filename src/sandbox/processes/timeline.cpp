@@ -3,8 +3,22 @@
 #include <algorithm>
 
 #include <fmt/format.h>
+#include <fmt/ranges.h>
+
+#include "roles.h"
 
 namespace sandbox {
+
+namespace {
+
+std::string beaconsText(const NodeReport& report) {
+    std::vector<std::string> parts;
+    for (const auto& from : report.beacons)
+        parts.push_back(fmt::format("{} x{}{}", from.ip, from.count, report.receivesFrom(from.ip) ? "" : " (stopped)"));
+    return parts.empty() ? std::string("-") : fmt::format("{}", fmt::join(parts, ", "));
+}
+
+}  // namespace
 
 void Timeline::add(int64_t atMs, const std::string& node, const std::string& what) {
     _entries.push_back({atMs - _fromMs, node, what});
@@ -46,6 +60,22 @@ void Timeline::print(const std::string& title) const {
     std::stable_sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) { return a.ms < b.ms; });
     fmt::print("\n{}\n", title);
     for (const auto& entry : sorted) fmt::print("  {:>+7} ms  {:<10} {}\n", entry.ms, entry.node, entry.what);
+}
+
+void printLinkTables(const NodeProcesses& nodes, const std::string& when) {
+    fmt::print("\nLink tables {} (frame sync links; beacons received, by sender):\n", when);
+    for (int i = 0; i < nodes.count(); ++i) {
+        const auto& node = nodes.node(i);
+        if (!node.running) {
+            fmt::print("  {:<10} down\n", node.ip);
+            continue;
+        }
+        const auto& last = nodes.node(i).last;
+        fmt::print("  {:<10} {:<14} port {:<6} linked to: {}\n", node.ip,
+                   node.paused ? std::string("(stopped)") : roleName(last.role), node.netPort,
+                   last.links.empty() ? std::string("-") : fmt::format("{}", fmt::join(last.links, " ")));
+        fmt::print("  {:<10} {:<14} {:<11} beacons:   {}\n", "", "", "", beaconsText(last));
+    }
 }
 
 }  // namespace sandbox

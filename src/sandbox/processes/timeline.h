@@ -35,4 +35,7 @@ private:
     std::vector<TimelineEntry> _entries;
 };
 
+// What every node's frame sync object is linked to and whose beacons it receives.
+void printLinkTables(const NodeProcesses& nodes, const std::string& when);
+
 }  // namespace sandbox

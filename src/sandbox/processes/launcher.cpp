@@ -1,9 +1,12 @@
 #include "launcher.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -37,6 +40,20 @@ void onInterrupt(int) {
 }
 
 }  // namespace
+
+// A TCP port free on the first node's address, for every node to listen on.
+int freePort(const std::string& ip) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = inet_addr(ip.c_str());
+    socklen_t length = sizeof address;
+    const bool bound = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                       ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0;
+    if (fd >= 0) ::close(fd);
+    if (!bound) throw std::runtime_error(fmt::format("no free port on {}", ip));
+    return ntohs(address.sin_port);
+}
 
 void installInterruptHandler() {
     if (interruptPipe[0] >= 0) return;
@@ -91,7 +108,19 @@ int64_t NodeProcesses::kill(int index) {
     return at;
 }
 
+void NodeProcesses::pause(int index) {
+    NodeProcess& node = _nodes.at(static_cast<size_t>(index));
+    if (node.running && ::kill(node.pid, SIGSTOP) == 0) node.paused = true;
+}
+
+void NodeProcesses::resume(int index) {
+    NodeProcess& node = _nodes.at(static_cast<size_t>(index));
+    if (node.running) ::kill(node.pid, SIGCONT);
+    node.paused = false;
+}
+
 bool NodeProcesses::terminateAll(std::chrono::milliseconds timeout) {
+    for (int i = 0; i < count(); ++i) resume(i);  // a stopped node takes SIGTERM only once continued
     for (const auto& node : _nodes)
         if (node.running) ::kill(node.pid, SIGTERM);
     const auto allEnded = [&] {
@@ -168,6 +197,7 @@ void NodeProcesses::reap(int index) {
     int status = 0;
     if (::waitpid(node.pid, &status, 0) <= 0) return;
     node.running = false;
+    node.paused = false;
     node.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     ::close(node.output);
     node.output = -1;

@@ -26,6 +26,7 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr auto kReportEvery = 50ms;
+const std::string kCard = "#0(NVIDIA RTX A4000)";
 
 // Lines to the launcher, whole and at once, from any thread.
 class LauncherOutput {
@@ -64,7 +65,7 @@ class NodeHost {
 public:
     NodeHost(qorva::sim::ZmqLinkConfig config, LauncherOutput& out)
         : _linkMgr(std::move(config), [&out](const std::string& event) { out.event(event); }) {
-        _host.addCard("#0(NVIDIA RTX A4000)");
+        _host.addCard(kCard);
         wireAsHost(*_mgr, _host);
         _link.setMediaMgr(&_host.mediaMgr);
         _link.setZQRuntime(&_host.runtime);
@@ -85,6 +86,7 @@ public:
         report.role = _linkMgr.getLocalNodeInfo().type;
         report.links = qorva::sim::frameSyncLinkedTargets(_host.mediaMgr.frameSync());
         report.beacons = qorva::sim::frameSyncBeacons(_host.mediaMgr.frameSync());
+        report.missedBlanks = _host.facade->card(kCard)->vblank().missed();
         return report;
     }
 
@@ -142,9 +144,14 @@ int runNode(const Options& options, const std::filesystem::path& outDir) {
         fmt::print(stderr, "node {}: no frame sync module in the working directory\n", ip);
         return 1;
     }
-    NodeHost node(
-        {.ips = clusterIps(options.clusterNodes), .localIp = ip, .port = options.clusterPort, .joinedMs = startMs},
-        out);
+    NodeHost node({.ips = clusterIps(options.clusterNodes),
+                   .localIp = ip,
+                   .port = options.clusterPort,
+                   .joinedMs = startMs,
+                   .duties = !options.noDuties,
+                   .acceptFaults = options.acceptFaults,
+                   .faultSeed = static_cast<uint64_t>(startMs) * 31 + static_cast<uint64_t>(options.nodeIndex)},
+                  out);
     out.line(fmt::format("ready {} {} {}", ip, startMs, node.netPort()));
     while (!terminationWithin(kReportEvery)) out.line(formatReport(node.report()));
     node.stop();
