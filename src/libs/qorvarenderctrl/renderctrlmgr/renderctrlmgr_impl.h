@@ -52,6 +52,9 @@ public:
     void setPhysicsOutputMgr(std::weak_ptr<IPhysicsOutputMgr> mgr);
     void setZQRuntime(tarsel::IZQRuntime* runtime);
     void unsetZQRuntime();
+    // Puts `next` in the runtime's place under the lock a timer start holds, and stops
+    // the frame time timer on the runtime it ran on. Returns whether one ran there.
+    bool replaceRuntime(tarsel::IZQRuntime* next);
     void setSenderMgr(IVirtualSenderMgr* mgr);
     void setLinkState(bool state);
     void release();

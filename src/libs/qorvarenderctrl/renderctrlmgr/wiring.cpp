@@ -204,31 +204,31 @@ void RenderCtrlMgr::Impl::setPhysicsOutputMgr(std::weak_ptr<IPhysicsOutputMgr> m
 // A runtime replaced without unsetZQRuntime takes the frame time timer along: its id
 // means nothing to the new runtime, and the old one would run it on.
 void RenderCtrlMgr::Impl::setZQRuntime(tarsel::IZQRuntime* runtime) {
+    if (replaceRuntime(runtime)) startFrameSyncTimer();
+    forEachController([&](const std::string&, RenderCtrl& c) { c.setZQRuntime(runtime); });
+}
+
+// The frame sync timer needs the runtime to be stopped: it goes first.
+void RenderCtrlMgr::Impl::unsetZQRuntime() {
+    replaceRuntime(nullptr);
+    forEachController([](const std::string&, RenderCtrl& c) { c.unsetZQRuntime(); });
+}
+
+// The timer's id is taken and the runtime replaced under the lock that a timer start
+// holds, so a start racing this either kept its id before (stopped here) or finds the
+// new runtime.
+bool RenderCtrlMgr::Impl::replaceRuntime(tarsel::IZQRuntime* next) {
     int timerId = -1;
     tarsel::IZQRuntime* previous = nullptr;
     {
         std::lock_guard lock(runtimeMutex);
-        previous = _zqRuntime.exchange(runtime);
-        if (previous != runtime) timerId = frameSyncTimerId.exchange(-1);
-    }
-    if (timerId != -1 && previous) previous->stopTimer(timerId);
-    if (timerId != -1) startFrameSyncTimer();
-    forEachController([&](const std::string&, RenderCtrl& c) { c.setZQRuntime(runtime); });
-}
-
-// The frame sync timer needs the runtime to be stopped: it goes first. Its id is taken
-// and the runtime cleared under the lock that a timer start holds, so a start racing
-// this either kept its id before (stopped here) or finds no runtime.
-void RenderCtrlMgr::Impl::unsetZQRuntime() {
-    int timerId = -1;
-    tarsel::IZQRuntime* runtime = nullptr;
-    {
-        std::lock_guard lock(runtimeMutex);
+        previous = _zqRuntime.exchange(next);
+        if (previous == next) return false;
         timerId = frameSyncTimerId.exchange(-1);
-        runtime = _zqRuntime.exchange(nullptr);
     }
-    if (timerId != -1 && runtime) runtime->stopTimer(timerId);
-    forEachController([](const std::string&, RenderCtrl& c) { c.unsetZQRuntime(); });
+    if (timerId == -1 || !previous) return false;
+    previous->stopTimer(timerId);
+    return true;
 }
 
 void RenderCtrlMgr::Impl::setSenderMgr(IVirtualSenderMgr* mgr) {
