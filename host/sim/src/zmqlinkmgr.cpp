@@ -14,6 +14,7 @@
 #include <zmq.hpp>
 #include <zmq_addon.hpp>
 
+#include "handoff.h"
 #include "qorvasim/clusterrules.h"
 #include "qorvasim/linkfaults.h"
 #include "qorvasim/membership.h"
@@ -48,6 +49,10 @@ std::optional<int64_t> parseMs(const std::string& text) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
     return value;
+}
+
+bool announcesAnything(const Membership::Review& review) {
+    return review.localChanged || review.nodesChanged || !review.backupsAdded.empty() || !review.replacedMaster.empty();
 }
 
 std::string printable(const std::string& text) {
@@ -108,6 +113,8 @@ struct ZmqLinkMgr::Impl {
     void handle(const std::vector<std::string>& frames);
     void announceAgain(const std::string& sender);
     void dispatch(const std::string& sender, const std::string& method, const std::string& args);
+    void deliver(const std::function<void()>& work);
+    void dropDelivery();
 
     const ZmqLinkConfig config;
     const EventSink events;
@@ -121,6 +128,9 @@ struct ZmqLinkMgr::Impl {
     std::vector<std::string> backupMethods;
     std::atomic<bool> running{false};
     std::thread thread;
+    tarsel::IZQRuntime* runtime = nullptr;  // set before start
+    std::mutex deliveryMutex;
+    std::shared_ptr<HandOff> delivery;  // the one the manager's thread waits for
     // Only on the manager's thread:
     LinkFaults faults;
     std::multimap<Clock::time_point, std::vector<std::string>> delayed;
@@ -165,7 +175,7 @@ void ZmqLinkMgr::Impl::beat() {
         if (ip != config.localIp) send(ip, heartbeat);
     const auto review = membership.review(now);
     for (const auto& event : review.events) note(event);
-    emit(review);
+    if (announcesAnything(review)) deliver([&] { emit(review); });
     askForReports(review, now);
 }
 
@@ -286,11 +296,11 @@ void ZmqLinkMgr::Impl::announceAgain(const std::string& sender) {
                          local.type == tarsel::link::ServerType_SlaveBackup;
     if (!config.duties || !hasRole || membership.master() != sender) return;
     note(fmt::format("role announced again, asked by {}", sender));
-    owner->sigLocalTypeChanged(static_cast<tarsel::link::ServerType>(local.type));
+    deliver([&] { owner->sigLocalTypeChanged(static_cast<tarsel::link::ServerType>(local.type)); });
 }
 
-// Calls the handler registered for the method, on this thread; a handler that throws
-// has its request dropped.
+// Calls the handler registered for the method where signals are delivered; a
+// handler that throws has its request dropped.
 void ZmqLinkMgr::Impl::dispatch(const std::string& sender, const std::string& method, const std::string& args) {
     Handler handler;
     bool table = false;
@@ -304,12 +314,37 @@ void ZmqLinkMgr::Impl::dispatch(const std::string& sender, const std::string& me
         return note(fmt::format("bad input ignored: no handler for method \"{}\" from {}", printable(method), sender));
     note(fmt::format("request {} from {}", method, sender));
     awaitingReport.erase(sender);
-    try {
-        handler(args, sender);
-        if (table) membership.tableReceived(steadyMs(Clock::now()));
-    } catch (const std::exception& e) {
-        note(fmt::format("request {} from {} rejected: {}", method, sender, e.what()));
+    deliver([&] {
+        try {
+            handler(args, sender);
+            if (table) membership.tableReceived(steadyMs(Clock::now()));
+        } catch (const std::exception& e) {
+            note(fmt::format("request {} from {} rejected: {}", method, sender, e.what()));
+        }
+    });
+}
+
+// The library's restore runs on the runtime's thread and links the node's own port
+// and its targets; a role change on this thread stops the restore timer but cannot
+// stop a restore already running, and its dislinks could come first. On one thread
+// the two are ordered.
+void ZmqLinkMgr::Impl::deliver(const std::function<void()>& work) {
+    if (!runtime || !config.duties) return work();
+    const auto handOff = std::make_shared<HandOff>();
+    {
+        std::lock_guard lock(deliveryMutex);
+        if (!running) return;
+        delivery = handOff;
     }
+    runtime->postTask([handOff, work] { handOff->run(work); }, "ZmqLinkMgr::deliver", __FILE__, __LINE__);
+    handOff->await();
+    std::lock_guard lock(deliveryMutex);
+    delivery.reset();
+}
+
+void ZmqLinkMgr::Impl::dropDelivery() {
+    std::lock_guard lock(deliveryMutex);
+    if (delivery) delivery->drop();
 }
 
 ZmqLinkMgr::ZmqLinkMgr(ZmqLinkConfig config, EventSink events)
@@ -319,6 +354,8 @@ ZmqLinkMgr::ZmqLinkMgr(ZmqLinkConfig config, EventSink events)
 
 ZmqLinkMgr::~ZmqLinkMgr() { stop(); }
 
+void ZmqLinkMgr::deliverOn(tarsel::IZQRuntime* runtime) { _impl->runtime = runtime; }
+
 void ZmqLinkMgr::start() {
     if (_impl->running.exchange(true)) return;
     _impl->thread = std::thread([this] { _impl->run(); });
@@ -326,6 +363,7 @@ void ZmqLinkMgr::start() {
 
 void ZmqLinkMgr::stop() {
     _impl->running = false;
+    _impl->dropDelivery();
     if (_impl->thread.joinable()) _impl->thread.join();
 }
 

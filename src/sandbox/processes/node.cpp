@@ -72,6 +72,7 @@ public:
         _link.setRenderCtrl(_mgr);
         _link.setProgramDispatch(_host.programDispatch);
         _link.setLinkMgr(&_linkMgr);
+        _linkMgr.deliverOn(&_host.runtime);
         _linkMgr.start();
     }
     ~NodeHost() { stop(); }

@@ -2,7 +2,8 @@
 // A cluster link manager over ZeroMQ, one per node process. Every node listens on
 // tcp://<its ip>:<port> and sends to the others' addresses; heartbeats tell the
 // others it is alive, and roles follow the cluster rule from the nodes it hears.
-// Signals are emitted and requests handled on the manager's own thread.
+// Signals are emitted and requests handled on the manager's own thread, or with the
+// duties on the runtime's thread (deliverOn).
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "qorvahost/ilinkmgr.h"
+#include "qorvahost/izqruntime.h"
 
 namespace qorva::sim {
 
@@ -25,7 +27,8 @@ struct ZmqLinkConfig {
     // The duties toward the cluster link that bring every node back into sync after a
     // fault (README, "The link manager's duties"): suspect an own stall, demote a
     // master through master backup, ask each node without a port report to announce
-    // its role again. Off only to show what goes wrong without them.
+    // its role again, deliver on the runtime's thread. Off only to show what goes
+    // wrong without them.
     bool duties = true;
     // Obeys fault messages ("ft", see linkfaults.h) from any peer: for chaos runs only.
     bool acceptFaults = false;
@@ -45,10 +48,16 @@ public:
     ZmqLinkMgr(const ZmqLinkMgr&) = delete;
     ZmqLinkMgr& operator=(const ZmqLinkMgr&) = delete;
 
+    // With the duties, every signal and request handler runs on this runtime's thread,
+    // where the library runs its restore timer, and the manager's thread waits for it:
+    // a role change comes wholly before or after a restore, never inside one. Call
+    // before start(); the runtime outlives stop().
+    void deliverOn(tarsel::IZQRuntime* runtime);
     // Starts the manager's thread. A node takes no role for its first missedBeats
     // beats, while it learns who is there.
     void start();
-    // Joins the thread; nothing is emitted or handled afterwards.
+    // Joins the thread; nothing is emitted or handled afterwards (a delivery the
+    // runtime has not started yet is dropped).
     void stop();
 
     std::vector<tarsel::link::ServerNodeInfo> getClusterNodes() override;
