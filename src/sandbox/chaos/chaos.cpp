@@ -72,6 +72,13 @@ public:
 private:
     std::string ip(int index) const { return nodeIp(index); }
     bool up(int index) const { return _nodes.node(index).running && !_nodes.node(index).paused; }
+    // A node that ended unasked says how: the exit code or the signal.
+    std::string howEnded(int index) const {
+        const NodeProcess& node = _nodes.node(index);
+        if (node.running) return {};
+        return node.endSignal ? fmt::format(" (ended by signal {})", node.endSignal)
+                              : fmt::format(" (ended with exit code {})", node.exitCode);
+    }
     uint64_t missed(int index) const { return _nodes.node(index).last.missedBlanks; }
     std::string master() const {
         for (int i = 0; i < _options.nodes; ++i)
@@ -101,7 +108,7 @@ private:
     std::optional<std::string> currentFault(int64_t fromMs) const {
         std::vector<PresentNode> present;
         for (int i = 0; i < _options.nodes; ++i) {
-            if (!up(i)) return fmt::format("{} is not up", ip(i));
+            if (!up(i)) return fmt::format("{} is not up{}", ip(i), howEnded(i));
             if (_nodes.node(i).last.atMs < fromMs) return fmt::format("no report from {} yet", ip(i));
             present.push_back({ip(i), _nodes.node(i).netPort, &_nodes.node(i).last});
         }

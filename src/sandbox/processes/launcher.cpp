@@ -199,6 +199,7 @@ void NodeProcesses::reap(int index) {
     node.running = false;
     node.paused = false;
     node.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    node.endSignal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     ::close(node.output);
     node.output = -1;
 }

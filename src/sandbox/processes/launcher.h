@@ -31,6 +31,7 @@ struct NodeProcess {
     bool saidBye = false;
     bool paused = false;  // stopped by SIGSTOP
     int exitCode = -1;    // -1 while running or when killed by a signal
+    int endSignal = 0;    // the signal that killed it, if one did
     NodeReport last;
 };
 
