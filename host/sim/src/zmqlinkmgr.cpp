@@ -14,7 +14,7 @@
 #include <zmq.hpp>
 #include <zmq_addon.hpp>
 
-#include "handoff.h"
+#include "deliverygate.h"
 #include "qorvasim/clusterrules.h"
 #include "qorvasim/linkfaults.h"
 #include "qorvasim/membership.h"
@@ -113,8 +113,10 @@ struct ZmqLinkMgr::Impl {
     void handle(const std::vector<std::string>& frames);
     void announceAgain(const std::string& sender);
     void dispatch(const std::string& sender, const std::string& method, const std::string& args);
-    void deliver(const std::function<void()>& work);
-    void dropDelivery();
+    void handleRequest(const std::string& sender, const std::string& method, const std::string& args);
+    // The handler of `method` and whether it takes the master's port table.
+    std::pair<Handler, bool> lookup(const std::string& method);
+    void deliver(std::function<void()> work);
 
     const ZmqLinkConfig config;
     const EventSink events;
@@ -128,9 +130,8 @@ struct ZmqLinkMgr::Impl {
     std::vector<std::string> backupMethods;
     std::atomic<bool> running{false};
     std::thread thread;
-    tarsel::IZQRuntime* runtime = nullptr;  // set before start
-    std::mutex deliveryMutex;
-    std::shared_ptr<HandOff> delivery;  // the one the manager's thread waits for
+    tarsel::IZQRuntime* runtime = nullptr;     // set before start
+    std::shared_ptr<DeliveryGate> deliveries;  // a new one at each start
     // Only on the manager's thread:
     LinkFaults faults;
     std::multimap<Clock::time_point, std::vector<std::string>> delayed;
@@ -175,7 +176,7 @@ void ZmqLinkMgr::Impl::beat() {
         if (ip != config.localIp) send(ip, heartbeat);
     const auto review = membership.review(now);
     for (const auto& event : review.events) note(event);
-    if (announcesAnything(review)) deliver([&] { emit(review); });
+    if (announcesAnything(review)) deliver([this, review] { emit(review); });
     askForReports(review, now);
 }
 
@@ -296,55 +297,48 @@ void ZmqLinkMgr::Impl::announceAgain(const std::string& sender) {
                          local.type == tarsel::link::ServerType_SlaveBackup;
     if (!config.duties || !hasRole || membership.master() != sender) return;
     note(fmt::format("role announced again, asked by {}", sender));
-    deliver([&] { owner->sigLocalTypeChanged(static_cast<tarsel::link::ServerType>(local.type)); });
+    deliver([this, type = local.type] { owner->sigLocalTypeChanged(static_cast<tarsel::link::ServerType>(type)); });
 }
 
-// Calls the handler registered for the method where signals are delivered; a
-// handler that throws has its request dropped.
+// Hands a request to the handler registered for its method, where signals are
+// delivered.
 void ZmqLinkMgr::Impl::dispatch(const std::string& sender, const std::string& method, const std::string& args) {
-    Handler handler;
-    bool table = false;
-    {
-        std::lock_guard lock(methodMutex);
-        const auto it = methods.find(method);
-        if (it != methods.end()) handler = it->second;
-        table = std::find(backupMethods.begin(), backupMethods.end(), method) != backupMethods.end();
-    }
-    if (!handler)
+    if (!lookup(method).first)
         return note(fmt::format("bad input ignored: no handler for method \"{}\" from {}", printable(method), sender));
     note(fmt::format("request {} from {}", method, sender));
     awaitingReport.erase(sender);
-    deliver([&] {
-        try {
-            handler(args, sender);
-            if (table) membership.tableReceived(steadyMs(Clock::now()));
-        } catch (const std::exception& e) {
-            note(fmt::format("request {} from {} rejected: {}", method, sender, e.what()));
-        }
-    });
+    deliver([this, sender, method, args] { handleRequest(sender, method, args); });
+}
+
+// The handler is looked up again here: one unregistered meanwhile is not called. A
+// handler that throws has its request dropped.
+void ZmqLinkMgr::Impl::handleRequest(const std::string& sender, const std::string& method, const std::string& args) {
+    const auto [handler, table] = lookup(method);
+    if (!handler) return note(fmt::format("request {} from {} dropped: no handler any more", method, sender));
+    try {
+        handler(args, sender);
+        if (table) membership.tableReceived(steadyMs(Clock::now()));
+    } catch (const std::exception& e) {
+        note(fmt::format("request {} from {} rejected: {}", method, sender, e.what()));
+    }
+}
+
+std::pair<ZmqLinkMgr::Handler, bool> ZmqLinkMgr::Impl::lookup(const std::string& method) {
+    std::lock_guard lock(methodMutex);
+    const auto it = methods.find(method);
+    return {it != methods.end() ? it->second : Handler(),
+            std::find(backupMethods.begin(), backupMethods.end(), method) != backupMethods.end()};
 }
 
 // The library's restore runs on the runtime's thread and links the node's own port
 // and its targets; a role change on this thread stops the restore timer but cannot
-// stop a restore already running, and its dislinks could come first. On one thread
-// the two are ordered.
-void ZmqLinkMgr::Impl::deliver(const std::function<void()>& work) {
+// stop a restore already running, and its dislinks could come first. Posted to the
+// runtime, which runs its tasks and timers on one thread, the two are ordered; in
+// the order posted, and without holding up this thread's heartbeats.
+void ZmqLinkMgr::Impl::deliver(std::function<void()> work) {
     if (!runtime || !config.duties) return work();
-    const auto handOff = std::make_shared<HandOff>();
-    {
-        std::lock_guard lock(deliveryMutex);
-        if (!running) return;
-        delivery = handOff;
-    }
-    runtime->postTask([handOff, work] { handOff->run(work); }, "ZmqLinkMgr::deliver", __FILE__, __LINE__);
-    handOff->await();
-    std::lock_guard lock(deliveryMutex);
-    delivery.reset();
-}
-
-void ZmqLinkMgr::Impl::dropDelivery() {
-    std::lock_guard lock(deliveryMutex);
-    if (delivery) delivery->drop();
+    runtime->postTask([gate = deliveries, work = std::move(work)] { gate->run(work); }, "ZmqLinkMgr::deliver", __FILE__,
+                      __LINE__);
 }
 
 ZmqLinkMgr::ZmqLinkMgr(ZmqLinkConfig config, EventSink events)
@@ -358,12 +352,13 @@ void ZmqLinkMgr::deliverOn(tarsel::IZQRuntime* runtime) { _impl->runtime = runti
 
 void ZmqLinkMgr::start() {
     if (_impl->running.exchange(true)) return;
+    _impl->deliveries = std::make_shared<DeliveryGate>();
     _impl->thread = std::thread([this] { _impl->run(); });
 }
 
 void ZmqLinkMgr::stop() {
     _impl->running = false;
-    _impl->dropDelivery();
+    if (_impl->deliveries) _impl->deliveries->close();
     if (_impl->thread.joinable()) _impl->thread.join();
 }
 
@@ -382,7 +377,7 @@ void ZmqLinkMgr::unregisterMethod(const std::string& method) {
 }
 
 // Every request goes through the sockets, the local node's own included, so that
-// handlers always run on the manager's thread.
+// handlers always run where signals are delivered, never inside sendRequest.
 void ZmqLinkMgr::sendRequest(const LinkRequest& request) {
     const std::string& local = _impl->config.localIp;
     for (const auto& ip : requestRecipients(request, getClusterNodes(), local))

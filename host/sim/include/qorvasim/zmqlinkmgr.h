@@ -27,8 +27,8 @@ struct ZmqLinkConfig {
     // The duties toward the cluster link that bring every node back into sync after a
     // fault (README, "The link manager's duties"): suspect an own stall, demote a
     // master through master backup, ask each node without a port report to announce
-    // its role again, deliver on the runtime's thread. Off only to show what goes
-    // wrong without them.
+    // its role again, deliver on the runtime's thread (given by deliverOn). Off only to
+    // show what goes wrong without them.
     bool duties = true;
     // Obeys fault messages ("ft", see linkfaults.h) from any peer: for chaos runs only.
     bool acceptFaults = false;
@@ -39,7 +39,7 @@ class ZmqLinkMgr : public tarsel::link::ILinkMgr {
 public:
     using Handler = std::function<void(std::string args, std::string senderIp)>;
     // What the manager notices (membership, roles, rejected input), one line each, on
-    // its own thread.
+    // its own thread and, for what the handlers do, where signals are delivered.
     using EventSink = std::function<void(const std::string& event)>;
 
     // Binds the local address; throws std::runtime_error when it cannot.
@@ -48,16 +48,19 @@ public:
     ZmqLinkMgr(const ZmqLinkMgr&) = delete;
     ZmqLinkMgr& operator=(const ZmqLinkMgr&) = delete;
 
-    // With the duties, every signal and request handler runs on this runtime's thread,
-    // where the library runs its restore timer, and the manager's thread waits for it:
-    // a role change comes wholly before or after a restore, never inside one. Call
-    // before start(); the runtime outlives stop().
+    // With the duties, every signal and request handler is posted to this runtime and
+    // runs on its thread, in order, where the library runs its restore timer: a role
+    // change comes wholly before or after a restore, never inside one. The manager's
+    // thread does not wait for it, so a busy runtime holds back the signals, not the
+    // heartbeats. Without a runtime given, the duties deliver on the manager's thread.
+    // Call before start(); the runtime outlives stop().
     void deliverOn(tarsel::IZQRuntime* runtime);
     // Starts the manager's thread. A node takes no role for its first missedBeats
     // beats, while it learns who is there.
     void start();
-    // Joins the thread; nothing is emitted or handled afterwards (a delivery the
-    // runtime has not started yet is dropped).
+    // Joins the thread; nothing is emitted or handled afterwards (deliveries still
+    // queued on the runtime are dropped, one under way is waited for). Not from a
+    // signal's slot or a request's handler.
     void stop();
 
     std::vector<tarsel::link::ServerNodeInfo> getClusterNodes() override;
