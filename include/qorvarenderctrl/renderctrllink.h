@@ -14,8 +14,9 @@ namespace qorva::mediadispatch {
 /// becomes master. Its handlers run on the link manager's dispatcher thread, its restore
 /// timer on the runtime's timer thread. A link manager that takes the master role away
 /// while a restore runs on another thread can have its dislinks come first and the restore's
-/// links outlive them: a link manager that delivers on the runtime's timer thread orders the
-/// two (README, "The link manager's duties").
+/// links outlive them: a link manager that delivers on the runtime's timer thread, on a runtime
+/// that runs its tasks and timers on one thread, orders the two (README, "The link manager's
+/// duties").
 class QORVARENDERCTRL_API RenderCtrlLink : public IRenderCtrlLink, public std::enable_shared_from_this<RenderCtrlLink> {
 public:
     /// A link wired to nothing.
