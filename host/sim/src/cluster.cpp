@@ -168,10 +168,7 @@ void SimCluster::passThroughBackup(const std::string& ip) {
 
 void SimCluster::announceRolesTo(const std::string& master) {
     for (const auto& info : nodes()) {
-        const bool hasRole = info.type == tarsel::link::ServerType_Slave ||
-                             info.type == tarsel::link::ServerType_MasterBackup ||
-                             info.type == tarsel::link::ServerType_SlaveBackup;
-        if (hasRole && isPresent(info) && info.ip != master)
+        if (reportsToMaster(info.type) && isPresent(info) && info.ip != master)
             node(info.ip).sigLocalTypeChanged(static_cast<tarsel::link::ServerType>(info.type));
     }
 }

@@ -9,6 +9,11 @@ using tarsel::link::ServerType;
 
 bool isPresent(const ServerNodeInfo& node) { return node.statusA != 0 && node.statusB != 0; }
 
+bool reportsToMaster(int type) {
+    return type == tarsel::link::ServerType_Slave || type == tarsel::link::ServerType_MasterBackup ||
+           type == tarsel::link::ServerType_SlaveBackup;
+}
+
 std::vector<ServerType> assignRoles(const std::vector<Member>& members) {
     std::vector<size_t> ranked;
     for (size_t i = 0; i < members.size(); ++i)

@@ -292,10 +292,7 @@ void ZmqLinkMgr::Impl::handle(const std::vector<std::string>& frames) {
 // master here too, so that the port report the library sends reaches it.
 void ZmqLinkMgr::Impl::announceAgain(const std::string& sender) {
     const auto local = membership.local();
-    const bool hasRole = local.type == tarsel::link::ServerType_Slave ||
-                         local.type == tarsel::link::ServerType_MasterBackup ||
-                         local.type == tarsel::link::ServerType_SlaveBackup;
-    if (!config.duties || !hasRole || membership.master() != sender) return;
+    if (!config.duties || !reportsToMaster(local.type) || membership.master() != sender) return;
     note(fmt::format("role announced again, asked by {}", sender));
     deliver([this, type = local.type] { owner->sigLocalTypeChanged(static_cast<tarsel::link::ServerType>(type)); });
 }

@@ -255,12 +255,7 @@ private:
         printLinkTables(_nodes, "at the deadline");
     }
 
-    bool endNodes() {
-        bool clean = _nodes.terminateAll(std::chrono::milliseconds(5000));
-        for (int i = 0; i < _options.nodes; ++i)
-            clean = clean && _nodes.node(i).exitCode == 0 && _nodes.node(i).saidBye;
-        return clean;
-    }
+    bool endNodes() { return _nodes.endAll(std::chrono::milliseconds(5000)); }
 
     const ChaosOptions _options;
     const int _port;

@@ -169,11 +169,8 @@ private:
     }
 
     bool endNodes() {
-        bool clean = _nodes.terminateAll(5s);
-        for (int i = 0; i < _count; ++i) {
-            _result.final[static_cast<size_t>(i)].exitCode = _nodes.node(i).exitCode;
-            clean = clean && _nodes.node(i).exitCode == 0 && _nodes.node(i).saidBye;
-        }
+        const bool clean = _nodes.endAll(5s);
+        for (int i = 0; i < _count; ++i) _result.final[static_cast<size_t>(i)].exitCode = _nodes.node(i).exitCode;
         return clean;
     }
 

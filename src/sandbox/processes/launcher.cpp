@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <sstream>
@@ -132,6 +133,12 @@ bool NodeProcesses::terminateAll(std::chrono::milliseconds timeout) {
     for (int i = 0; i < count(); ++i)
         if (_nodes[static_cast<size_t>(i)].running) kill(i);
     return ended;
+}
+
+bool NodeProcesses::endAll(std::chrono::milliseconds timeout) {
+    const bool ended = terminateAll(timeout);
+    return ended && std::all_of(_nodes.begin(), _nodes.end(),
+                                [](const NodeProcess& node) { return node.exitCode == 0 && node.saidBye; });
 }
 
 bool NodeProcesses::waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {

@@ -53,6 +53,8 @@ public:
     // SIGTERM to every running node; true when all ended within the timeout (those
     // that did not are killed).
     bool terminateAll(std::chrono::milliseconds timeout);
+    // As terminateAll; true when moreover every node said bye and exited with code 0.
+    bool endAll(std::chrono::milliseconds timeout);
 
     // Reads what the nodes report until `done` holds; false on timeout. Throws
     // std::runtime_error when the sandbox is interrupted.

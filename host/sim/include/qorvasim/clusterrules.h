@@ -25,6 +25,10 @@ struct Member {
 // already there.
 std::vector<tarsel::link::ServerType> assignRoles(const std::vector<Member>& members);
 
+// Roles 1, 2 and 3 (slave, master backup, slave backup): the ones whose announcement
+// makes a node report its port to the master.
+bool reportsToMaster(int type);
+
 // The IPs of the present master backups.
 std::vector<std::string> backupIps(const std::vector<tarsel::link::ServerNodeInfo>& nodes);
 
